@@ -1,0 +1,74 @@
+// The console every dialogue talks through: messages go out through one
+// fixed buffer, typed bytes come in one at a time.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <streambuf>
+#include <string_view>
+
+namespace varnel {
+
+// Whether a dialogue can go on. `stop` means the input has ended or the
+// output is lost; every loop then unwinds back to the caller of the menu.
+enum class [[nodiscard]] Flow { go_on, stop };
+
+// One value for a "%d" or "%f" of a message. Whole numbers and real numbers
+// are both held exactly as a double: that is the width "%f" prints at.
+class FormatArg {
+public:
+    FormatArg(std::int32_t whole) noexcept : value_(whole) {}  // NOLINT(google-explicit-constructor)
+    FormatArg(float real) noexcept : value_(real) {}           // NOLINT(google-explicit-constructor)
+    [[nodiscard]] double value() const noexcept { return value_; }
+
+private:
+    double value_;
+};
+
+class Console {
+public:
+    static constexpr std::size_t buffer_size = 64 * 1024;
+    static constexpr int end_of_input = -1;
+
+    Console(std::streambuf& input, std::streambuf& output) noexcept;
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+    ~Console() = default;
+    Console(Console&&) = delete;
+    Console& operator=(Console&&) = delete;
+
+    // Prints a message: "%d" takes a whole number, "%f" a real number with
+    // six decimals, "%%" is one percent sign; everything else is copied.
+    void print(std::string_view format, std::initializer_list<FormatArg> args = {});
+
+    // Appends bytes as they are.
+    void write(std::string_view bytes);
+
+    // Appends `count` copies of a cell, taken in bulk from `run`, which holds
+    // nothing but copies of that cell.
+    void write_cells(std::string_view run, std::size_t cell_size, std::uint64_t count);
+
+    // Hands everything buffered to the output. False once output is lost.
+    bool flush();
+    [[nodiscard]] bool output_lost() const noexcept { return output_lost_; }
+
+    // The next typed byte (0..255) or end_of_input, without taking it.
+    int peek();
+    // Takes the next typed byte (0..255) or returns end_of_input.
+    int take();
+    // Gives back a byte taken by mistake; at most two wait at once.
+    void put_back(char byte);
+
+private:
+    std::streambuf& input_;
+    std::streambuf& output_;
+    std::array<char, buffer_size> buffer_{};
+    std::size_t used_ = 0;
+    std::array<char, 2> put_back_{};
+    std::size_t put_back_count_ = 0;
+    bool output_lost_ = false;
+};
+
+}  // namespace varnel

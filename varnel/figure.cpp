@@ -1,0 +1,164 @@
+#include "figure.hpp"
+
+#include <array>
+
+namespace varnel {
+
+namespace {
+
+constexpr std::size_t cell_size = EDGE.size();
+static_assert(APEX.size() == cell_size && BLANK.size() == cell_size,
+              "every cell must take the same number of bytes");
+
+// Cells copied per call: long rows go out in a few large copies.
+constexpr std::size_t run_cells = 8192;
+
+using CellRun = std::array<char, run_cells * cell_size>;
+
+constexpr CellRun make_run(std::string_view cell) {
+    CellRun run{};
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        run[i] = cell[i % cell_size];
+    }
+    return run;
+}
+
+constexpr CellRun edge_run = make_run(EDGE);
+constexpr CellRun blank_run = make_run(BLANK);
+
+class FigureWriter {
+public:
+    explicit FigureWriter(Console& console) noexcept : console_(console) {}
+
+    void edges(std::uint64_t count) { console_.write_cells(as_view(edge_run), cell_size, count); }
+    void blanks(std::uint64_t count) { console_.write_cells(as_view(blank_run), cell_size, count); }
+    void apex() { console_.write(APEX); }
+    void edge() { console_.write(EDGE); }
+
+    // A row of `count` cells (1 or more) that crosses the outline twice:
+    // edge, blanks, edge; a single cell is one edge.
+    void hollow_row(std::uint64_t count) {
+        edge();
+        if (count > 1) {
+            blanks(count - 2);
+            edge();
+        }
+    }
+
+    void newline() { console_.write("\n"); }
+
+    // Ends a line. Stop once output is lost: the rest of a huge drawing would
+    // only be thrown away.
+    Flow end_line() {
+        newline();
+        return console_.output_lost() ? Flow::stop : Flow::go_on;
+    }
+
+    void label(std::string_view text) { console_.print(text); }
+
+private:
+    static std::string_view as_view(const CellRun& run) { return {run.data(), run.size()}; }
+
+    Console& console_;
+};
+
+// Right angle bottom left, apex at the top of the left leg. Row 0 holds no
+// cell, and the base stands on a line of its own after the last row.
+Flow draw_0(FigureWriter& figure, std::uint64_t side) {
+    figure.label("0˚\n");
+    for (std::uint64_t row = 0; row < side; ++row) {
+        if (row == 1) {
+            figure.apex();
+        } else if (row >= 2) {
+            figure.hollow_row(row);
+        }
+        if (row == side - 1) {
+            figure.newline();
+            figure.edges(side);
+        }
+        if (figure.end_line() == Flow::stop) {
+            return Flow::stop;
+        }
+    }
+    return figure.end_line();
+}
+
+// Right angle top left, apex at the right end of the top leg.
+Flow draw_90(FigureWriter& figure, std::uint64_t side) {
+    figure.label("90˚\n");
+    for (std::uint64_t row = 0; row < side; ++row) {
+        if (row == 0) {
+            figure.edges(side - 1);
+            figure.apex();
+        } else {
+            figure.hollow_row(side - row);
+        }
+        if (figure.end_line() == Flow::stop) {
+            return Flow::stop;
+        }
+    }
+    return figure.end_line();
+}
+
+// Right angle top right, apex at the bottom of the right leg. No empty line
+// follows this figure.
+Flow draw_180(FigureWriter& figure, std::uint64_t side) {
+    figure.label("180˚\n");
+    for (std::uint64_t row = 0; row < side; ++row) {
+        if (row == 0) {
+            figure.edges(side);
+        } else {
+            figure.blanks(row);
+            if (row == side - 1) {
+                figure.apex();
+            } else {
+                figure.hollow_row(side - row);
+            }
+        }
+        if (figure.end_line() == Flow::stop) {
+            return Flow::stop;
+        }
+    }
+    return Flow::go_on;
+}
+
+// Right angle bottom right, apex at the left end of the bottom leg.
+Flow draw_270(FigureWriter& figure, std::uint64_t side) {
+    figure.label("270˚\n");
+    for (std::uint64_t row = 0; row < side; ++row) {
+        figure.blanks(side - row - 1);
+        if (row < side - 1) {
+            figure.hollow_row(row + 1);
+        } else {
+            figure.apex();
+            figure.edges(side - 1);
+        }
+        if (figure.end_line() == Flow::stop) {
+            return Flow::stop;
+        }
+    }
+    return figure.end_line();
+}
+
+}  // namespace
+
+Flow draw_triangle(Console& console, std::int32_t side, Orientation orientation) {
+    if (side < 1) {
+        return Flow::go_on;
+    }
+    FigureWriter figure(console);
+    const auto cells = static_cast<std::uint64_t>(side);
+    switch (orientation) {
+        case Orientation::degrees_0:
+            return draw_0(figure, cells);
+        case Orientation::degrees_90:
+            return draw_90(figure, cells);
+        case Orientation::degrees_180:
+            return draw_180(figure, cells);
+        case Orientation::degrees_270:
+            return draw_270(figure, cells);
+    }
+    return Flow::go_on;
+}
+
+}  // namespace varnel

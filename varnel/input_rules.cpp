@@ -1,0 +1,277 @@
+#include "input_rules.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <system_error>
+
+namespace varnel {
+
+namespace {
+
+enum class Scan { number, not_a_number, ended };
+
+bool is_space(int byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
+bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
+bool is_sign(int byte) { return byte == '+' || byte == '-'; }
+
+// Skips white space, empty lines included. False when the input ends first.
+bool skip_white_space(Console& console) {
+    while (is_space(console.peek())) {
+        console.take();
+    }
+    return console.peek() != Console::end_of_input;
+}
+
+void discard_rest_of_line(Console& console) {
+    int byte = 0;
+    do {
+        byte = console.take();
+    } while (byte != '\n' && byte != Console::end_of_input);
+}
+
+// A sign or point was not followed by the digit it needs: the entry is not a
+// number, unless the input ended right there.
+Scan missing_digits(Console& console) {
+    return console.peek() == Console::end_of_input ? Scan::ended : Scan::not_a_number;
+}
+
+Scan scan_whole(Console& console, std::int32_t& value) {
+    if (!skip_white_space(console)) {
+        return Scan::ended;
+    }
+    bool negative = false;
+    if (is_sign(console.peek())) {
+        negative = console.take() == '-';
+    }
+    if (!is_digit(console.peek())) {
+        return missing_digits(console);
+    }
+    // Past this every magnitude is out of range; saturating keeps the digits
+    // of an overlong number from overflowing the sum.
+    constexpr std::int64_t beyond = std::int64_t{1} << 31;
+    std::int64_t magnitude = 0;
+    while (is_digit(console.peek())) {
+        magnitude = std::min(magnitude * 10 + (console.take() - '0'), beyond + 1);
+    }
+    if (magnitude > (negative ? beyond : beyond - 1)) {
+        return Scan::not_a_number;
+    }
+    value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    return Scan::number;
+}
+
+// A typed real number reduced to what decides its rounding: the first
+// significant digits, whether any digit after them is not zero, and where the
+// decimal point stands. The value is 0.<digits> times ten to `point`.
+class DecimalNumber {
+public:
+    // A float's rounding midpoints have at most 112 significant digits, so
+    // keeping 120 and a sticky non-zero digit after them rounds like the whole
+    // text would.
+    static constexpr std::size_t kept_digits = 120;
+    static constexpr std::int64_t exponent_limit = 1'000'000;
+
+    void add_digit(int digit, bool after_point) {
+        if (kept_ == 0 && digit == '0') {
+            if (after_point) {
+                point_ = std::max(point_ - 1, -exponent_limit);
+            }
+            return;
+        }
+        if (!after_point) {
+            point_ = std::min(point_ + 1, exponent_limit);
+        }
+        if (kept_ < kept_digits) {
+            digits_[kept_] = static_cast<char>(digit);
+            ++kept_;
+        } else if (digit != '0') {
+            dropped_non_zero_ = true;
+        }
+    }
+
+    void add_exponent(std::int64_t exponent) {
+        point_ = std::clamp(point_ + exponent, -exponent_limit, exponent_limit);
+    }
+
+    // False when the value is beyond single precision.
+    [[nodiscard]] bool to_float(bool negative, float& value) const {
+        if (kept_ == 0) {
+            value = negative ? -0.0F : 0.0F;
+            return true;
+        }
+        std::array<char, kept_digits + 32> text{};
+        char* end = text.data();
+        *end++ = '0';
+        *end++ = '.';
+        end = std::copy_n(digits_.data(), kept_, end);
+        if (dropped_non_zero_) {
+            *end++ = '1';
+        }
+        *end++ = 'e';
+        end = std::to_chars(end, text.data() + text.size(), point_).ptr;
+        float magnitude = 0.0F;
+        if (std::from_chars(text.data(), end, magnitude).ec == std::errc::result_out_of_range) {
+            // Too small rounds to zero; too large is no number here.
+            if (point_ > 0) {
+                return false;
+            }
+            magnitude = 0.0F;
+        }
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+
+private:
+    std::array<char, kept_digits> digits_{};
+    std::size_t kept_ = 0;
+    bool dropped_non_zero_ = false;
+    std::int64_t point_ = 0;
+};
+
+// Reads "e", an optional sign and digits. Gives back what it took when no
+// digit follows, so that "1e" stays the number 1 followed by "e".
+void scan_exponent(Console& console, DecimalNumber& number) {
+    const int marker = console.peek();
+    if (marker != 'e' && marker != 'E') {
+        return;
+    }
+    console.take();
+    int sign = 0;
+    if (is_sign(console.peek())) {
+        sign = console.take();
+    }
+    if (!is_digit(console.peek())) {
+        if (sign != 0) {
+            console.put_back(static_cast<char>(sign));
+        }
+        console.put_back(static_cast<char>(marker));
+        return;
+    }
+    std::int64_t exponent = 0;
+    while (is_digit(console.peek())) {
+        exponent = std::min(exponent * 10 + (console.take() - '0'), DecimalNumber::exponent_limit);
+    }
+    number.add_exponent(sign == '-' ? -exponent : exponent);
+}
+
+Scan scan_real(Console& console, float& value) {
+    if (!skip_white_space(console)) {
+        return Scan::ended;
+    }
+    bool negative = false;
+    if (is_sign(console.peek())) {
+        negative = console.take() == '-';
+    }
+    DecimalNumber number;
+    bool any_digit = false;
+    while (is_digit(console.peek())) {
+        number.add_digit(console.take(), false);
+        any_digit = true;
+    }
+    if (console.peek() == '.') {
+        console.take();
+        while (is_digit(console.peek())) {
+            number.add_digit(console.take(), true);
+            any_digit = true;
+        }
+    }
+    if (!any_digit) {
+        return missing_digits(console);
+    }
+    scan_exponent(console, number);
+    return number.to_float(negative, value) ? Scan::number : Scan::not_a_number;
+}
+
+}  // namespace
+
+Flow read_whole(Console& console, std::int32_t& variable) {
+    if (!console.flush()) {
+        return Flow::stop;
+    }
+    std::int32_t value = 0;
+    const Scan scan = scan_whole(console, value);
+    if (scan == Scan::ended) {
+        return Flow::stop;
+    }
+    if (scan == Scan::number) {
+        variable = value;
+    }
+    discard_rest_of_line(console);
+    return Flow::go_on;
+}
+
+Flow read_real(Console& console, float& variable) {
+    if (!console.flush()) {
+        return Flow::stop;
+    }
+    float value = 0.0F;
+    const Scan scan = scan_real(console, value);
+    if (scan == Scan::ended) {
+        return Flow::stop;
+    }
+    if (scan == Scan::number) {
+        variable = value;
+    }
+    discard_rest_of_line(console);
+    return Flow::go_on;
+}
+
+Flow read_two_reals(Console& console, float& first, float& second) {
+    if (!console.flush()) {
+        return Flow::stop;
+    }
+    float value = 0.0F;
+    Scan scan = scan_real(console, value);
+    if (scan == Scan::number) {
+        first = value;
+        scan = scan_real(console, value);
+        if (scan == Scan::number) {
+            second = value;
+        }
+    }
+    if (scan == Scan::ended) {
+        return Flow::stop;
+    }
+    discard_rest_of_line(console);
+    return Flow::go_on;
+}
+
+Flow read_character(Console& console, char& variable) {
+    if (!console.flush()) {
+        return Flow::stop;
+    }
+    const int byte = console.take();
+    if (byte == Console::end_of_input) {
+        return Flow::stop;
+    }
+    variable = static_cast<char>(byte);
+    if (byte != '\n') {
+        discard_rest_of_line(console);
+    }
+    return Flow::go_on;
+}
+
+Flow ask_to_continue(Console& console, char& answer, std::int32_t& tool_power, Asked form) {
+    bool print_question = true;
+    while (true) {
+        if (print_question) {
+            console.print("계속 하시겠습니까?\n(y : Yes, n : No)\n");
+        }
+        if (read_character(console, answer) == Flow::stop) {
+            return Flow::stop;
+        }
+        if (answer == 'n') {
+            tool_power = 0;
+            return Flow::go_on;
+        }
+        if (answer == 'y') {
+            console.print("\n\n");
+            return Flow::go_on;
+        }
+        console.print("말~해 yes or no !  hooou~!\n\n");
+        print_question = form == Asked::every_time;
+    }
+}
+
+}  // namespace varnel
