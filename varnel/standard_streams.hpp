@@ -22,7 +22,7 @@ private:
 
 class FileDescriptorOutput : public std::streambuf {
 public:
-    explicit FileDescriptorOutput(int descriptor) noexcept : descriptor_(descriptor) {}
+    explicit FileDescriptorOutput(int descriptor) noexcept;
 
     // The errno of the first failed write, or 0.
     [[nodiscard]] int error_number() const noexcept { return error_number_; }

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Runs a program on one transcript's input and compares, byte for byte, its
+# standard output with the transcript's, and its exit status with the
+# expected one (NAME.status, or 0).
+#
+#   run_transcript.sh PROGRAM NAME     reads NAME.in, NAME.out, NAME.status
+#
+# Environment:
+#   TRANSCRIPT_ENCODING  the program's console encoding when not UTF-8: the
+#                        expected output is converted to it with iconv
+#   TRANSCRIPT_RUNNER    a command that starts the program (such as wine)
+#   TRANSCRIPT_CRLF      when 1, CR LF line ends in the output count as LF
+set -u
+program=$1
+name=$2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+expected_status=0
+if [ -f "$name.status" ]; then
+    expected_status=$(cat "$name.status")
+fi
+
+expected="$name.out"
+if [ -n "${TRANSCRIPT_ENCODING:-}" ] && [ "$TRANSCRIPT_ENCODING" != UTF-8 ]; then
+    if ! iconv -f UTF-8 -t "$TRANSCRIPT_ENCODING" "$name.out" > "$work/expected"; then
+        echo "cannot convert $name.out to $TRANSCRIPT_ENCODING" >&2
+        exit 1
+    fi
+    expected="$work/expected"
+fi
+
+# shellcheck disable=SC2086 # the runner may be a command with arguments
+${TRANSCRIPT_RUNNER:-} "$program" < "$name.in" > "$work/actual" 2> "$work/stderr"
+status=$?
+if [ "${TRANSCRIPT_CRLF:-0}" = 1 ]; then
+    sed 's/\r$//' "$work/actual" > "$work/actual.lf" && mv "$work/actual.lf" "$work/actual"
+fi
+
+failed=0
+if ! cmp -s "$expected" "$work/actual"; then
+    echo "output differs from $expected (- expected, + actual):"
+    diff -u "$expected" "$work/actual" | head -n 60
+    cmp "$expected" "$work/actual" | head -n 1
+    failed=1
+fi
+if [ "$status" != "$expected_status" ]; then
+    echo "exit status $status, expected $expected_status"
+    cat "$work/stderr"
+    failed=1
+fi
+exit "$failed"
