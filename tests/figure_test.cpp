@@ -1,0 +1,185 @@
+// The fast figure writer against a plain cell-by-cell rendering of the
+// drawing rules, and the choice of drawing from the rotation counter.
+#include "figure.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "triangle_tool.hpp"
+
+namespace varnel {
+namespace {
+
+std::string drawn(std::int32_t side, Orientation orientation) {
+    std::stringbuf input;
+    std::stringbuf output;
+    Console console(input, output);
+    EXPECT_EQ(draw_triangle(console, side, orientation), Flow::go_on);
+    EXPECT_TRUE(console.flush());
+    return output.str();
+}
+
+// The drawing rules, one cell at a time, as plainly as they can be put.
+std::string rendered_cell_by_cell(int side, Orientation orientation) {
+    const std::string apex(APEX);
+    const std::string edge(EDGE);
+    const std::string blank(BLANK);
+    std::string out;
+    const int last = side - 1;
+    switch (orientation) {
+        case Orientation::degrees_0:
+            out += "0˚\n";
+            for (int i = 0; i < side; ++i) {
+                for (int j = 0; j < i; ++j) {
+                    out += (j == 0 && i == 1) ? apex : (j == 0 || j == i - 1) ? edge : blank;
+                }
+                if (i == last) {
+                    out += "\n";
+                    for (int j = 0; j < side; ++j) {
+                        out += edge;
+                    }
+                }
+                out += "\n";
+            }
+            out += "\n";
+            break;
+        case Orientation::degrees_90:
+            out += "90˚\n";
+            for (int i = 0; i < side; ++i) {
+                if (i == 0) {
+                    for (int j = 0; j < side; ++j) {
+                        out += (j == last) ? apex : edge;
+                    }
+                } else {
+                    for (int j = 0; j <= side - i - 1; ++j) {
+                        out += (j == 0 || j == side - i - 1) ? edge : blank;
+                    }
+                }
+                out += "\n";
+            }
+            out += "\n";
+            break;
+        case Orientation::degrees_180:
+            out += "180˚\n";
+            for (int i = 0; i < side; ++i) {
+                if (i == 0) {
+                    for (int j = 0; j < side; ++j) {
+                        out += edge;
+                    }
+                } else {
+                    for (int j = 0; j < i; ++j) {
+                        out += blank;
+                    }
+                    for (int k = 0; k <= side - i - 1; ++k) {
+                        if (k == 0 || k == side - i - 1) {
+                            out += (k == 0 && i == last) ? apex : edge;
+                        } else {
+                            out += blank;
+                        }
+                    }
+                }
+                out += "\n";
+            }
+            break;
+        case Orientation::degrees_270:
+            out += "270˚\n";
+            for (int i = 0; i < side; ++i) {
+                for (int j = 0; j < side - i - 1; ++j) {
+                    out += blank;
+                }
+                if (i < last) {
+                    for (int k = 0; k <= i; ++k) {
+                        out += (k == 0 || k == i) ? edge : blank;
+                    }
+                } else {
+                    out += apex;
+                    for (int k = 0; k < side - 1; ++k) {
+                        out += edge;
+                    }
+                }
+                out += "\n";
+            }
+            out += "\n";
+            break;
+    }
+    return out;
+}
+
+constexpr Orientation all_orientations[] = {Orientation::degrees_0, Orientation::degrees_90, Orientation::degrees_180,
+                                            Orientation::degrees_270};
+
+TEST(Figure, MatchesTheCellByCellRulesForSidesUpTo40) {
+    for (const Orientation orientation : all_orientations) {
+        for (int side = 1; side <= 40; ++side) {
+            ASSERT_EQ(drawn(side, orientation), rendered_cell_by_cell(side, orientation))
+                << "side " << side << ", orientation " << static_cast<int>(orientation);
+        }
+    }
+}
+
+TEST(Figure, LongRowsMatchTooWhenTheyOutgrowTheBuffer) {
+    // The first rows of 8500 cells are longer than a prepared run of edges
+    // or blanks (8192 cells), and many rows cross the end of the console's
+    // 64 KiB buffer.
+    constexpr int side = 8500;
+    const std::string fast = drawn(side, Orientation::degrees_90);
+    const std::string plain = rendered_cell_by_cell(side, Orientation::degrees_90);
+    ASSERT_EQ(fast.size(), plain.size());
+    EXPECT_TRUE(fast == plain);
+}
+
+TEST(Figure, NoLineEndsInABlank) {
+    const std::string blank_line_end = std::string(BLANK) + "\n";
+    for (const Orientation orientation : all_orientations) {
+        for (int side = 1; side <= 12; ++side) {
+            EXPECT_EQ(drawn(side, orientation).find(blank_line_end), std::string::npos);
+        }
+    }
+}
+
+// Output that takes nothing, like a full disk.
+class FullOutput : public std::streambuf {
+protected:
+    std::streamsize xsputn(const char* /*bytes*/, std::streamsize /*count*/) override { return 0; }
+    int_type overflow(int_type /*byte*/) override { return traits_type::eof(); }
+};
+
+TEST(Figure, AHugeDrawingStopsOnceOutputIsLost) {
+    // Without the early stop this drawing would run for hours.
+    std::stringbuf input;
+    FullOutput output;
+    Console console(input, output);
+    for (const Orientation orientation : all_orientations) {
+        EXPECT_EQ(draw_triangle(console, std::numeric_limits<std::int32_t>::max(), orientation), Flow::stop);
+    }
+}
+
+TEST(Orientation, FollowsTheCounterAQuarterTurnAtATime) {
+    EXPECT_EQ(orientation_for(0), Orientation::degrees_0);
+    EXPECT_EQ(orientation_for(1), Orientation::degrees_270);
+    EXPECT_EQ(orientation_for(2), Orientation::degrees_180);
+    EXPECT_EQ(orientation_for(3), Orientation::degrees_90);
+    EXPECT_EQ(orientation_for(4), Orientation::degrees_0);
+    EXPECT_EQ(orientation_for(-1), Orientation::degrees_90);
+    EXPECT_EQ(orientation_for(-2), Orientation::degrees_180);
+    EXPECT_EQ(orientation_for(-3), Orientation::degrees_270);
+    EXPECT_EQ(orientation_for(-5), Orientation::degrees_90);
+}
+
+TEST(Orientation, StaysRightAcrossTheCountersWrap) {
+    constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+    // INT_MAX is 3 mod 4 and INT_MIN is 0 mod 4, so one more 'l' past INT_MAX
+    // (which wraps to INT_MIN) goes on turning left.
+    EXPECT_EQ(orientation_for(highest), Orientation::degrees_90);
+    EXPECT_EQ(orientation_for(lowest), Orientation::degrees_0);
+    EXPECT_EQ(orientation_for(lowest + 1), Orientation::degrees_270);
+    EXPECT_EQ(orientation_for(highest - 1), Orientation::degrees_180);
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,306 @@
+// The input rules at their edges, on memory streams.
+#include "input_rules.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <utility>
+
+namespace varnel {
+namespace {
+
+// A console over a fixed input, with what it printed at hand.
+class Typed {
+public:
+    explicit Typed(const std::string& text) : input_(text), console_(input_, output_) {}
+
+    Console& console() { return console_; }
+
+    std::string printed() {
+        static_cast<void>(console_.flush());
+        return output_.str();
+    }
+
+    // The next whole number on what is left of the input, or `preset`.
+    std::int32_t next_whole(std::int32_t preset = -1) {
+        std::int32_t value = preset;
+        EXPECT_EQ(read_whole(console_, value), Flow::go_on);
+        return value;
+    }
+
+    char next_character() {
+        char value = '?';
+        EXPECT_EQ(read_character(console_, value), Flow::go_on);
+        return value;
+    }
+
+private:
+    std::stringbuf input_;
+    std::stringbuf output_;
+    Console console_;
+};
+
+std::int32_t whole_from(const std::string& text, std::int32_t preset = -1) { return Typed(text).next_whole(preset); }
+
+float real_from(const std::string& text, float preset = -7.0F) {
+    Typed typed(text);
+    float value = preset;
+    EXPECT_EQ(read_real(typed.console(), value), Flow::go_on) << text;
+    return value;
+}
+
+TEST(ReadWhole, TakesTheNumberAtTheStartOfTheLine) {
+    EXPECT_EQ(whole_from("42\n"), 42);
+    EXPECT_EQ(whole_from("2abc\n"), 2);
+    EXPECT_EQ(whole_from("3.7\n"), 3);
+    EXPECT_EQ(whole_from("-0\n"), 0);
+    EXPECT_EQ(whole_from("+5\n"), 5);
+    EXPECT_EQ(whole_from("  \t-17 junk\n"), -17);
+    EXPECT_EQ(whole_from("\n\n\n  8\n"), 8);
+    EXPECT_EQ(whole_from("000000000000000000000000012\n"), 12);
+    EXPECT_EQ(whole_from("7\r\n"), 7);
+}
+
+TEST(ReadWhole, KeepsThePresetWhenNoNumberFits) {
+    EXPECT_EQ(whole_from("abc\n", -1), -1);
+    EXPECT_EQ(whole_from("-\n", -930225), -930225);
+    EXPECT_EQ(whole_from("+ 3\n", 0), 0);
+    EXPECT_EQ(whole_from(".5\n", 0), 0);
+}
+
+TEST(ReadWhole, Accepts32BitsAndNoMore) {
+    EXPECT_EQ(whole_from("2147483647\n"), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(whole_from("-2147483648\n"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(whole_from("2147483648\n", -1), -1);
+    EXPECT_EQ(whole_from("-2147483649\n", -1), -1);
+    EXPECT_EQ(whole_from("99999999999999999999999999999999\n", -1), -1);
+}
+
+TEST(ReadWhole, DiscardsTheRestOfTheLine) {
+    Typed typed("42 xyz\n7\n");
+    EXPECT_EQ(typed.next_whole(), 42);
+    EXPECT_EQ(typed.next_whole(), 7);
+
+    Typed junk("abc def\nq\n");
+    EXPECT_EQ(junk.next_whole(), -1);
+    EXPECT_EQ(junk.next_character(), 'q');
+}
+
+TEST(ReadWhole, StopsWhenTheInputEndsBeforeANumber) {
+    for (const char* text : {"", "   ", "\n\n\r\n", "-", "  +"}) {
+        Typed typed(text);
+        std::int32_t value = -1;
+        EXPECT_EQ(read_whole(typed.console(), value), Flow::stop) << '"' << text << '"';
+        EXPECT_EQ(value, -1);
+    }
+    // A last line without a newline still counts.
+    Typed last("0");
+    std::int32_t value = -1;
+    EXPECT_EQ(read_whole(last.console(), value), Flow::go_on);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(read_whole(last.console(), value), Flow::stop);
+}
+
+TEST(ReadReal, TakesTheLongestDecimalPrefix) {
+    EXPECT_EQ(real_from("1e2\n"), 100.0F);
+    EXPECT_EQ(real_from("1E+2\n"), 100.0F);
+    EXPECT_EQ(real_from("1e\n"), 1.0F);
+    EXPECT_EQ(real_from("1e-x\n"), 1.0F);
+    EXPECT_EQ(real_from("1e5x\n"), 100000.0F);
+    EXPECT_EQ(real_from("5.\n"), 5.0F);
+    EXPECT_EQ(real_from(".5\n"), 0.5F);
+    EXPECT_EQ(real_from("-1.5abc\n"), -1.5F);
+    EXPECT_EQ(real_from("0.1\n"), 0.1F);
+    EXPECT_EQ(real_from("0x10\n"), 0.0F);
+}
+
+TEST(ReadReal, KeepsThePresetForNonNumbers) {
+    for (const char* text : {".\n", "-.e5\n", "inf\n", "nan\n", "e5\n", "- 1\n", "abc\n"}) {
+        EXPECT_EQ(real_from(text), -7.0F) << text;
+    }
+}
+
+TEST(ReadReal, RoundsOnceStraightToSinglePrecision) {
+    // Halfway between 1 and the next float, plus a little: through a double
+    // the little is lost and the tie goes down to 1.
+    EXPECT_EQ(real_from("1.0000000596046447753906250001\n"), 1.0F + 0x1p-23F);
+    EXPECT_EQ(real_from("1.0000000596046447753906250000\n"), 1.0F);
+    // The same decision far past the digits a float needs.
+    EXPECT_EQ(real_from("1.00000005960464477539062500000000000000000000000000000000000000000000000000000000000000"
+                        "0000000000000000000000000000000000000000000000000000000000000000000000000000000000001\n"),
+              1.0F + 0x1p-23F);
+    // Leading zeros move the point, and the exponent moves it back.
+    EXPECT_EQ(real_from("0." + std::string(200, '0') + "25e202\n"), 25.0F);
+    EXPECT_EQ(real_from(std::string(300, '0') + "4" + std::string(30, '0') + "e-30\n"), 4.0F);
+    EXPECT_EQ(real_from("123456789012345678901234567890\n"), 123456789012345678901234567890.0F);
+}
+
+TEST(ReadReal, OverflowIsNoNumberAndUnderflowRounds) {
+    EXPECT_EQ(real_from("3.4028235e38\n"), std::numeric_limits<float>::max());
+    // Just below the midpoint between the largest float and 2^128.
+    EXPECT_EQ(real_from("3.4028235677e38\n"), std::numeric_limits<float>::max());
+    EXPECT_EQ(real_from("3.4028235678e38\n"), -7.0F);
+    EXPECT_EQ(real_from("3.5e38\n"), -7.0F);
+    EXPECT_EQ(real_from("1e39\n"), -7.0F);
+    EXPECT_EQ(real_from("-1e99999999999999999999\n"), -7.0F);
+    EXPECT_EQ(real_from("1e-45\n"), std::numeric_limits<float>::denorm_min());
+    EXPECT_EQ(real_from("1e-50\n"), 0.0F);
+    EXPECT_EQ(real_from("1e-99999999999999999999\n"), 0.0F);
+    const float negative_tiny = real_from("-1e-50\n");
+    EXPECT_EQ(negative_tiny, 0.0F);
+    EXPECT_TRUE(std::signbit(negative_tiny));
+    EXPECT_EQ(real_from("0e99999999999\n"), 0.0F);
+}
+
+TEST(ReadTwoReals, TakesBothFromOneLineOrTwo) {
+    for (const char* text : {"3 4\n", "3\n4\n", "3\n\n\n   4 junk\n", "3\t4\r\n"}) {
+        Typed typed(text);
+        float first = 0.0F;
+        float second = 0.0F;
+        EXPECT_EQ(read_two_reals(typed.console(), first, second), Flow::go_on);
+        EXPECT_EQ(first, 3.0F) << text;
+        EXPECT_EQ(second, 4.0F) << text;
+    }
+}
+
+TEST(ReadTwoReals, StopsAtTheFirstEntryThatIsNoNumber) {
+    struct Case {
+        const char* text;
+        float first;
+        float second;
+    };
+    for (const Case& each : {Case{"3 x\n", 3.0F, 0.0F}, Case{"x 4\n", 0.0F, 0.0F}, Case{"1e39 4\n", 0.0F, 0.0F},
+                             Case{"1e 2\n", 1.0F, 0.0F}, Case{"2 1e39\n", 2.0F, 0.0F}}) {
+        Typed typed(std::string(each.text) + "q\n");
+        float first = 0.0F;
+        float second = 0.0F;
+        EXPECT_EQ(read_two_reals(typed.console(), first, second), Flow::go_on);
+        EXPECT_EQ(first, each.first) << each.text;
+        EXPECT_EQ(second, each.second) << each.text;
+        EXPECT_EQ(typed.next_character(), 'q') << "the rest of the line is gone after " << each.text;
+    }
+}
+
+TEST(ReadTwoReals, StopsWhenTheInputEndsBeforeTheSecond) {
+    for (const char* text : {"", "5", "5\n", "5 \n\n", "5 -"}) {
+        Typed typed(text);
+        float first = 0.0F;
+        float second = 0.0F;
+        EXPECT_EQ(read_two_reals(typed.console(), first, second), Flow::stop) << '"' << text << '"';
+    }
+}
+
+TEST(ReadCharacter, TakesTheFirstByteOfTheLine) {
+    Typed typed("yes\n\nlll\n\r\n x\n");
+    EXPECT_EQ(typed.next_character(), 'y');
+    EXPECT_EQ(typed.next_character(), '\n');
+    EXPECT_EQ(typed.next_character(), 'l');
+    EXPECT_EQ(typed.next_character(), '\r');
+    EXPECT_EQ(typed.next_character(), ' ');
+    char value = '?';
+    EXPECT_EQ(read_character(typed.console(), value), Flow::stop);
+}
+
+TEST(ReadCharacter, AnEmptyLineDoesNotEatTheNextLine) {
+    Typed typed("\n5\n");
+    EXPECT_EQ(typed.next_character(), '\n');
+    EXPECT_EQ(typed.next_whole(), 5);
+}
+
+TEST(ContinueQuestion, AskedOnceComplainsWithoutAskingAgain) {
+    Typed typed("q\n\nY\nyes\n");
+    char answer = 0;
+    std::int32_t power = 1;
+    EXPECT_EQ(ask_to_continue(typed.console(), answer, power, Asked::once), Flow::go_on);
+    EXPECT_EQ(power, 1);
+    const std::string complaint = "말~해 yes or no !  hooou~!\n\n";
+    EXPECT_EQ(typed.printed(), "계속 하시겠습니까?\n(y : Yes, n : No)\n" + complaint + complaint + complaint + "\n\n");
+}
+
+TEST(ContinueQuestion, AskedEveryTimeRepeatsTheQuestion) {
+    Typed typed("N\nn\n");
+    char answer = 0;
+    std::int32_t power = 1;
+    EXPECT_EQ(ask_to_continue(typed.console(), answer, power, Asked::every_time), Flow::go_on);
+    EXPECT_EQ(power, 0);
+    const std::string question = "계속 하시겠습니까?\n(y : Yes, n : No)\n";
+    EXPECT_EQ(typed.printed(), question + "말~해 yes or no !  hooou~!\n\n" + question);
+}
+
+TEST(ContinueQuestion, StopsAtTheEndOfTheInput) {
+    Typed typed("x\n");
+    char answer = 0;
+    std::int32_t power = 1;
+    EXPECT_EQ(ask_to_continue(typed.console(), answer, power, Asked::every_time), Flow::stop);
+    EXPECT_EQ(power, 1);
+}
+
+TEST(Print, FillsInNumbersLikeTheFormattedOutputRoutine) {
+    Typed typed("");
+    Console& console = typed.console();
+    console.print("%d|%d|%d|", {0, -2147483647 - 1, 2147483647});
+    console.print("%f|%f|%f|%f|", {0.1F, 0.0078125F, -0.0F, 1e-7F});
+    console.print("%f|%f|", {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()});
+    console.print("(a %% b) 100%%");
+    EXPECT_EQ(typed.printed(),
+              "0|-2147483648|2147483647|0.100000|0.007812|-0.000000|0.000000|inf|-inf|(a % b) 100%");
+}
+
+// Input that records how much had been printed when the program first
+// waited for a typed byte.
+class WatchedInput : public std::streambuf {
+public:
+    WatchedInput(std::string text, const std::stringbuf& output) : text_(std::move(text)), output_(output) {}
+    std::string printed_before_first_wait;
+    bool waited = false;
+
+protected:
+    int_type underflow() override {
+        if (!waited) {
+            waited = true;
+            printed_before_first_wait = output_.str();
+            setg(text_.data(), text_.data(), text_.data() + text_.size());
+            return traits_type::to_int_type(text_.front());
+        }
+        return gptr() < egptr() ? traits_type::to_int_type(*gptr()) : traits_type::eof();
+    }
+
+private:
+    std::string text_;
+    const std::stringbuf& output_;
+};
+
+TEST(Print, EveryMessageIsOutBeforeTheNextRead) {
+    std::stringbuf output;
+    WatchedInput input("5\n", output);
+    Console console(input, output);
+    console.print("a : ");
+    float value = 0.0F;
+    EXPECT_EQ(read_real(console, value), Flow::go_on);
+    EXPECT_TRUE(input.waited);
+    EXPECT_EQ(input.printed_before_first_wait, "a : ");
+}
+
+// Output that takes nothing, like a full disk.
+class FullOutput : public std::streambuf {
+protected:
+    std::streamsize xsputn(const char* /*bytes*/, std::streamsize /*count*/) override { return 0; }
+    int_type overflow(int_type /*byte*/) override { return traits_type::eof(); }
+};
+
+TEST(Print, LostOutputStopsTheNextRead) {
+    std::stringbuf input("1\n2\n");
+    FullOutput output;
+    Console console(input, output);
+    console.print("menu\n");
+    std::int32_t value = -1;
+    EXPECT_EQ(read_whole(console, value), Flow::stop);
+    EXPECT_TRUE(console.output_lost());
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# A program whose output cannot be written says so in one line on standard
+# error and ends with status 1; one whose reader goes away ends at once.
+#
+#   output_errors.sh PROGRAM NAME INPUT
+# INPUT is a dialogue that prints plenty; NAME is the program's name as it
+# opens its error message.
+set -u
+program=$1
+name=$2
+input=$3
+failed=0
+
+check() {  # description, expected status, expected stderr, actual status, actual stderr
+    if [ "$4" != "$2" ] || [ "$5" != "$3" ]; then
+        echo "$1: status $4 (expected $2), stderr '$5' (expected '$3')"
+        failed=1
+    fi
+}
+
+stderr=$(printf '%b' "$input" | "$program" 2>&1 >/dev/full)
+check "output on /dev/full" 1 "$name: write error: No space left on device" $? "$stderr"
+
+stderr=$(printf '%b' "$input" | "$program" 2>&1 >&-)
+check "output closed" 1 "$name: write error: Bad file descriptor" $? "$stderr"
+
+# A reader that stops early: the program must end by itself, killed by
+# SIGPIPE (status 141) or with a write error, well within the time limit.
+start=$(date +%s%N)
+printf '%b' "$input" | timeout 10 "$program" 2>/dev/null | head -c 100 >/dev/null
+statuses=("${PIPESTATUS[@]}")
+elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+case "${statuses[1]}" in
+    141|1|0) ;;
+    *) echo "early reader: status ${statuses[1]} after ${elapsed_ms} ms"; failed=1 ;;
+esac
+if [ "$elapsed_ms" -gt 5000 ]; then
+    echo "early reader: took ${elapsed_ms} ms"
+    failed=1
+fi
+exit "$failed"
