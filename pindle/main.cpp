@@ -10,6 +10,6 @@ int main() {
     if (!outcome.output_lost) {
         return 0;
     }
-    std::fprintf(stderr, "pindle: write error: %s\n", std::strerror(outcome.error_number));
+    static_cast<void>(std::fprintf(stderr, "pindle: write error: %s\n", std::strerror(outcome.error_number)));
     return 1;
 }

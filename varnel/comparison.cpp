@@ -1,5 +1,6 @@
 #include "comparison.hpp"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -51,16 +52,14 @@ void Comparison::print_order() {
         {c > a && c > b && a > b, b, a, c, "∴ b < a < c 이므로, c가 가장 크고, b가 가장 작습니다.\n\n"},
         {c > a && c > b && b > a, a, b, c, "∴ a < b < c 이므로, c가 가장 크고, a가 가장 작습니다.\n\n"},
     }};
-    if (a != 0.0F && b != 0.0F && c != 0.0F) {
-        for (const Ordering& ordering : orderings) {
-            if (ordering.holds) {
-                console_.print("%f < %f < %f\n", {ordering.smallest, ordering.middle, ordering.largest});
-                console_.print(ordering.message);
-                return;
-            }
-        }
+    const auto* const ordering =
+        std::find_if(orderings.begin(), orderings.end(), [](const Ordering& each) { return each.holds; });
+    if (a == 0.0F || b == 0.0F || c == 0.0F || ordering == orderings.end()) {
+        console_.print("숫자만 입력해주세요... :( ");
+        return;
     }
-    console_.print("숫자만 입력해주세요... :( ");
+    console_.print("%f < %f < %f\n", {ordering->smallest, ordering->middle, ordering->largest});
+    console_.print(ordering->message);
 }
 
 }  // namespace varnel

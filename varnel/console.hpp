@@ -19,8 +19,11 @@ enum class [[nodiscard]] Flow { go_on, stop };
 // are both held exactly as a double: that is the width "%f" prints at.
 class FormatArg {
 public:
+    // Implicit, so that a message's values stand in a plain braced list.
+    // cppcheck-suppress noExplicitConstructor
     FormatArg(std::int32_t whole) noexcept : value_(whole) {}  // NOLINT(google-explicit-constructor)
-    FormatArg(float real) noexcept : value_(real) {}           // NOLINT(google-explicit-constructor)
+    // cppcheck-suppress noExplicitConstructor
+    FormatArg(float real) noexcept : value_(real) {}  // NOLINT(google-explicit-constructor)
     [[nodiscard]] double value() const noexcept { return value_; }
 
 private:
@@ -29,7 +32,7 @@ private:
 
 class Console {
 public:
-    static constexpr std::size_t buffer_size = 64 * 1024;
+    static constexpr std::size_t buffer_size = std::size_t{64} * 1024;
     static constexpr int end_of_input = -1;
 
     Console(std::streambuf& input, std::streambuf& output) noexcept;

@@ -12,6 +12,6 @@ int main() {
     if (varnel::run_dialogue(input, output)) {
         return 0;
     }
-    std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number()));
+    static_cast<void>(std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number())));
     return 1;
 }

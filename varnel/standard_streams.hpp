@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <streambuf>
 
 namespace varnel {
@@ -17,7 +18,7 @@ protected:
 
 private:
     int descriptor_;
-    std::array<char, 64 * 1024> buffer_{};
+    std::array<char, std::size_t{64} * 1024> buffer_{};
 };
 
 class FileDescriptorOutput : public std::streambuf {

@@ -51,6 +51,8 @@ Flow TriangleTool::run() {
 
 Flow TriangleTool::take_commands() {
     menu_1_power_triangle_turn = 1;
+    // Nothing clears this flag: the commands below leave the loop themselves.
+    // cppcheck-suppress knownConditionTrueFalse
     while (menu_1_power_triangle_turn != 0) {
         console_.print("\n　　[SYSTEM] menu_1_power_triangle_turn 작동중 , 현재 menu_1_command_result : %d\n",
                        {menu_1_command_result});

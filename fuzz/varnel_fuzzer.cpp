@@ -1,0 +1,15 @@
+// The fuzzer's bytes are what the user types into varnel.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "limited_output.hpp"
+#include "main_menu.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::stringbuf input(std::string(reinterpret_cast<const char*>(data), size));
+    LimitedOutput output;
+    static_cast<void>(varnel::run_dialogue(input, output));
+    return 0;
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Input that ends early: for every transcript, the input cut after each of its
+# lines must end the program with status 0, having printed a prefix of what
+# the whole input prints.
+#
+#   cut_short.sh PROGRAM TRANSCRIPT_DIRECTORY
+set -u
+program=$1
+directory=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+runs=0
+for input in "$directory"/*.in; do
+    expected="${input%.in}.out"
+    [ -f "${input%.in}.status" ] && continue
+    lines=$(wc -l < "$input")
+    for ((kept = 0; kept < lines; kept++)); do
+        head -n "$kept" "$input" > "$work/input"
+        timeout 10 "$program" < "$work/input" > "$work/output"
+        status=$?
+        runs=$((runs + 1))
+        size=$(stat -c %s "$work/output")
+        if [ "$status" != 0 ]; then
+            echo "$(basename "$input") cut after $kept lines: status $status"
+            failed=1
+        elif ! cmp -s -n "$size" "$work/output" "$expected" || [ "$size" -gt "$(stat -c %s "$expected")" ]; then
+            echo "$(basename "$input") cut after $kept lines: output is not a prefix of $(basename "$expected")"
+            failed=1
+        fi
+    done
+done
+echo "$runs cut-short runs"
+[ "$runs" -gt 0 ] || failed=1
+exit "$failed"
