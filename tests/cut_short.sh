@@ -4,6 +4,8 @@
 # the whole input prints.
 #
 #   cut_short.sh PROGRAM TRANSCRIPT_DIRECTORY
+#
+# TRANSCRIPT_ENCODING, when not UTF-8, is the program's console encoding.
 set -u
 program=$1
 directory=$2
@@ -14,6 +16,10 @@ runs=0
 for input in "$directory"/*.in; do
     expected="${input%.in}.out"
     [ -f "${input%.in}.status" ] && continue
+    if [ -n "${TRANSCRIPT_ENCODING:-}" ] && [ "$TRANSCRIPT_ENCODING" != UTF-8 ]; then
+        iconv -f UTF-8 -t "$TRANSCRIPT_ENCODING" "$expected" > "$work/expected" || exit 1
+        expected="$work/expected"
+    fi
     lines=$(wc -l < "$input")
     for ((kept = 0; kept < lines; kept++)); do
         head -n "$kept" "$input" > "$work/input"

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <csignal>
 #include <string>
 #include <string_view>

@@ -7,6 +7,7 @@
 #include "standard_streams.hpp"
 
 int main() {
+    const varnel::ConsoleCodePage code_page;
     varnel::FileDescriptorInput input(0);
     varnel::FileDescriptorOutput output(1);
     if (varnel::run_dialogue(input, output)) {

@@ -3,7 +3,12 @@
 #include <cerrno>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -83,6 +88,24 @@ FileDescriptorOutput::int_type FileDescriptorOutput::overflow(int_type byte) {
     }
     const char single = traits_type::to_char_type(byte);
     return xsputn(&single, 1) == 1 ? byte : traits_type::eof();
+}
+
+ConsoleCodePage::ConsoleCodePage() noexcept {
+#ifdef _WIN32
+    DWORD mode = 0;
+    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0) {
+        previous_ = GetConsoleOutputCP();
+        SetConsoleOutputCP(CONSOLE_CODE_PAGE);
+    }
+#endif
+}
+
+ConsoleCodePage::~ConsoleCodePage() {
+#ifdef _WIN32
+    if (previous_ != 0) {
+        SetConsoleOutputCP(previous_);
+    }
+#endif
 }
 
 }  // namespace varnel

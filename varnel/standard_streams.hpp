@@ -37,4 +37,23 @@ private:
     int error_number_ = 0;
 };
 
+// On Windows, switches a console on standard output to the code page the
+// texts are written in (CONSOLE_CODE_PAGE) for as long as it lives, then
+// puts the console's own back. Elsewhere, and for output that is no console,
+// it does nothing.
+class ConsoleCodePage {
+public:
+    ConsoleCodePage() noexcept;
+    ~ConsoleCodePage();
+    ConsoleCodePage(const ConsoleCodePage&) = delete;
+    ConsoleCodePage& operator=(const ConsoleCodePage&) = delete;
+    ConsoleCodePage(ConsoleCodePage&&) = delete;
+    ConsoleCodePage& operator=(ConsoleCodePage&&) = delete;
+
+#ifdef _WIN32
+private:
+    unsigned previous_ = 0;
+#endif
+};
+
 }  // namespace varnel
