@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "full_output.hpp"
 #include "triangle_tool.hpp"
 
 namespace varnel {
@@ -140,13 +141,6 @@ TEST(Figure, NoLineEndsInABlank) {
         }
     }
 }
-
-// Output that takes nothing, like a full disk.
-class FullOutput : public std::streambuf {
-protected:
-    std::streamsize xsputn(const char* /*bytes*/, std::streamsize /*count*/) override { return 0; }
-    int_type overflow(int_type /*byte*/) override { return traits_type::eof(); }
-};
 
 TEST(Figure, AHugeDrawingStopsOnceOutputIsLost) {
     // Without the early stop this drawing would run for hours.

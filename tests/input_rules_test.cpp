@@ -10,6 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "full_output.hpp"
+
 namespace varnel {
 namespace {
 
@@ -284,13 +286,6 @@ TEST(Print, EveryMessageIsOutBeforeTheNextRead) {
     EXPECT_TRUE(input.waited);
     EXPECT_EQ(input.printed_before_first_wait, "a : ");
 }
-
-// Output that takes nothing, like a full disk.
-class FullOutput : public std::streambuf {
-protected:
-    std::streamsize xsputn(const char* /*bytes*/, std::streamsize /*count*/) override { return 0; }
-    int_type overflow(int_type /*byte*/) override { return traits_type::eof(); }
-};
 
 TEST(Print, LostOutputStopsTheNextRead) {
     std::stringbuf input("1\n2\n");
