@@ -115,7 +115,8 @@ TEST(Varnel, EveryPromptIsShownBeforeTheAnswerIsTyped) {
               "c : 1.000000 < 2.000000 < 3.000000\n∴ b < c < a 이므로, a가 가장 크고, b가 가장 작습니다.\n\n"
               "계속 하시겠습니까?\n(y : Yes, n : No)\n");
     varnel.type("n\n1\n2\n");
-    EXPECT_EQ(varnel.printed_until("메인 메뉴로 복귀)\n").substr(0, 1), "\n");
+    const std::string drawing = varnel.printed_until("메인 메뉴로 복귀)\n");
+    EXPECT_NE(drawing.find("0˚\n\n△\n▲▲\n\n"), std::string::npos) << drawing;
     varnel.type("x\n0\n");
     EXPECT_EQ(varnel.finish(), 0);
 }

@@ -78,7 +78,8 @@ Flow Calculator::run() {
 }
 
 Flow Calculator::run_operation() {
-    const Operation& operation = operations.at(static_cast<std::size_t>(menu_3_select - 1));
+    // Only choices 1 to 5 come here.
+    const Operation& operation = operations[static_cast<std::size_t>(menu_3_select - 1)];
     A = 0.0F;
     B = 0.0F;
     console_.print(operation.heading);

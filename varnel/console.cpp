@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <string>
 
 namespace varnel {
 
@@ -85,8 +84,9 @@ int Console::peek() {
     if (put_back_count_ > 0) {
         return static_cast<unsigned char>(put_back_[put_back_count_ - 1]);
     }
+    // A stream buffer hands out bytes as 0..255 already.
     const auto byte = input_.sgetc();
-    return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : Traits::to_int_type(Traits::to_char_type(byte));
+    return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
 }
 
 int Console::take() {
@@ -95,7 +95,7 @@ int Console::take() {
         return static_cast<unsigned char>(put_back_[put_back_count_]);
     }
     const auto byte = input_.sbumpc();
-    return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : Traits::to_int_type(Traits::to_char_type(byte));
+    return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
 }
 
 void Console::put_back(char byte) {
