@@ -183,39 +183,30 @@ Scan scan_real(Console& console, float& value) {
     return number.to_float(negative, value) ? Scan::number : Scan::not_a_number;
 }
 
+// Puts pending messages out, scans one value into `variable` (which keeps its
+// preset when no value fits) and discards the rest of the line.
+template <typename Value>
+Flow read_value(Console& console, Value& variable, Scan (*scan)(Console&, Value&)) {
+    if (!console.flush()) {
+        return Flow::stop;
+    }
+    Value value{};
+    const Scan result = scan(console, value);
+    if (result == Scan::ended) {
+        return Flow::stop;
+    }
+    if (result == Scan::number) {
+        variable = value;
+    }
+    discard_rest_of_line(console);
+    return Flow::go_on;
+}
+
 }  // namespace
 
-Flow read_whole(Console& console, std::int32_t& variable) {
-    if (!console.flush()) {
-        return Flow::stop;
-    }
-    std::int32_t value = 0;
-    const Scan scan = scan_whole(console, value);
-    if (scan == Scan::ended) {
-        return Flow::stop;
-    }
-    if (scan == Scan::number) {
-        variable = value;
-    }
-    discard_rest_of_line(console);
-    return Flow::go_on;
-}
+Flow read_whole(Console& console, std::int32_t& variable) { return read_value(console, variable, scan_whole); }
 
-Flow read_real(Console& console, float& variable) {
-    if (!console.flush()) {
-        return Flow::stop;
-    }
-    float value = 0.0F;
-    const Scan scan = scan_real(console, value);
-    if (scan == Scan::ended) {
-        return Flow::stop;
-    }
-    if (scan == Scan::number) {
-        variable = value;
-    }
-    discard_rest_of_line(console);
-    return Flow::go_on;
-}
+Flow read_real(Console& console, float& variable) { return read_value(console, variable, scan_real); }
 
 Flow read_two_reals(Console& console, float& first, float& second) {
     if (!console.flush()) {
