@@ -1,8 +1,6 @@
 // The fuzzer's bytes are what the user types into pindle.
 #include <cstddef>
 #include <cstdint>
-#include <istream>
-#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -10,9 +8,8 @@
 #include "limited_output.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream input(std::string(reinterpret_cast<const char*>(data), size));
-    LimitedOutput sink;
-    std::ostream output(&sink);
+    std::stringbuf input(std::string(reinterpret_cast<const char*>(data), size));
+    LimitedOutput output;
     static_cast<void>(pindle::run_choice_loop(input, output));
     return 0;
 }

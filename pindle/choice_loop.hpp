@@ -2,17 +2,12 @@
 // else and ends on 0.
 #pragma once
 
-#include <istream>
-#include <ostream>
+#include <streambuf>
 
 namespace pindle {
 
-struct Outcome {
-    bool output_lost = false;
-    int error_number = 0;  // errno of the failed write, when output was lost
-};
-
-// Runs the loop until 0 is read or the input ends.
-Outcome run_choice_loop(std::istream& in, std::ostream& out);
+// Runs the loop on the typed bytes of `in` until 0 is read or the input
+// ends. False when output was lost; the loop then stops at once.
+bool run_choice_loop(std::streambuf& in, std::streambuf& out);
 
 }  // namespace pindle

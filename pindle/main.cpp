@@ -1,7 +1,6 @@
 // pindle: answers numbered choices typed on standard input until 0.
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -12,6 +11,7 @@
 #endif
 
 #include "choice_loop.hpp"
+#include "standard_streams.hpp"
 
 namespace {
 
@@ -53,10 +53,16 @@ int main() {
     // Lives until the program ends: its destructor gives the console back.
     // cppcheck-suppress unusedVariable
     const ConsoleCodePage code_page;
-    const pindle::Outcome outcome = pindle::run_choice_loop(std::cin, std::cout);
-    if (!outcome.output_lost) {
-        return 0;
+    pindle::FileDescriptorOutput output(1);
+    pindle::FileDescriptorInput input(0, output);
+    // A lost output makes the input look ended, so it is the error to report.
+    if (!pindle::run_choice_loop(input, output) || output.error_number() != 0) {
+        static_cast<void>(std::fprintf(stderr, "pindle: write error: %s\n", std::strerror(output.error_number())));
+        return 1;
     }
-    static_cast<void>(std::fprintf(stderr, "pindle: write error: %s\n", std::strerror(outcome.error_number)));
-    return 1;
+    if (input.error_number() != 0) {
+        static_cast<void>(std::fprintf(stderr, "pindle: read error: %s\n", std::strerror(input.error_number())));
+        return 1;
+    }
+    return 0;
 }

@@ -8,8 +8,11 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "full_output.hpp"
+#include "input_rules.hpp"
 #include "triangle_tool.hpp"
 
 namespace varnel {
@@ -149,6 +152,57 @@ TEST(Figure, AHugeDrawingStopsOnceOutputIsLost) {
     Console console(input, output);
     for (const Orientation orientation : all_orientations) {
         EXPECT_EQ(draw_triangle(console, std::numeric_limits<std::int32_t>::max(), orientation), Flow::stop);
+    }
+}
+
+// Input that, like a terminal, hands out one line per refill, and notes how
+// many bytes the output had received each time the program had to wait.
+class LineAtATime : public std::streambuf {
+public:
+    LineAtATime(std::vector<std::string> lines, const std::stringbuf& output)
+        : lines_(std::move(lines)), output_(output) {}
+    std::vector<std::size_t> received_at_wait;
+
+protected:
+    int_type underflow() override {
+        received_at_wait.push_back(output_.str().size());
+        if (next_ == lines_.size()) {
+            return traits_type::eof();
+        }
+        std::string& line = lines_[next_++];
+        setg(line.data(), line.data(), line.data() + line.size());
+        return traits_type::to_int_type(line.front());
+    }
+
+private:
+    std::vector<std::string> lines_;
+    std::size_t next_ = 0;
+    const std::stringbuf& output_;
+};
+
+TEST(Figure, EveryByteIsOutWhenTheNextReadWaits) {
+    constexpr std::size_t buffer = Console::buffer_size;
+    for (const Orientation orientation : all_orientations) {
+        for (const int side : {1, 2, 3, 7, 40, 150, 301}) {
+            const std::size_t drawing = rendered_cell_by_cell(side, orientation).size();
+            // Bytes printed before the drawing, chosen so that the buffer
+            // holds nothing, exactly one byte, or is exactly full when the
+            // read after the drawing comes.
+            for (const std::size_t left_waiting : {std::size_t{0}, std::size_t{1}, buffer}) {
+                const std::size_t before = (left_waiting + buffer - drawing % buffer) % buffer;
+                std::stringbuf output;
+                LineAtATime input({"x\n"}, output);
+                Console console(input, output);
+                console.write(std::string(before, '.'));
+                ASSERT_EQ(draw_triangle(console, side, orientation), Flow::go_on);
+                char command = 0;
+                ASSERT_EQ(read_character(console, command), Flow::go_on);
+                ASSERT_EQ(input.received_at_wait.size(), 1U);
+                EXPECT_EQ(input.received_at_wait[0], before + drawing)
+                    << "side " << side << ", orientation " << static_cast<int>(orientation) << ", " << left_waiting
+                    << " bytes left in the buffer";
+            }
+        }
     }
 }
 

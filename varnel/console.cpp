@@ -80,9 +80,20 @@ bool Console::flush() {
     return !output_lost_;
 }
 
+bool Console::ready_to_read() {
+    // in_avail() is 0 or less exactly when the next look refills the input.
+    if (!output_lost_ && input_.in_avail() <= 0) {
+        static_cast<void>(flush());
+    }
+    return !output_lost_;
+}
+
 int Console::peek() {
     if (put_back_count_ > 0) {
         return static_cast<unsigned char>(put_back_[put_back_count_ - 1]);
+    }
+    if (!ready_to_read()) {
+        return end_of_input;
     }
     // A stream buffer hands out bytes as 0..255 already.
     const auto byte = input_.sgetc();
@@ -93,6 +104,9 @@ int Console::take() {
     if (put_back_count_ > 0) {
         --put_back_count_;
         return static_cast<unsigned char>(put_back_[put_back_count_]);
+    }
+    if (!ready_to_read()) {
+        return end_of_input;
     }
     const auto byte = input_.sbumpc();
     return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;

@@ -1,5 +1,9 @@
 // The console every dialogue talks through: messages go out through one
-// fixed buffer, typed bytes come in one at a time.
+// fixed buffer, typed bytes come in one at a time. The buffer is handed to
+// the output when it is full, at the end, and whenever the input has to be
+// refilled, the moment the program may wait for typing: every message is on
+// the terminal before that, and answers to input already at hand go out in
+// large blocks.
 #pragma once
 
 #include <array>
@@ -57,7 +61,8 @@ public:
     bool flush();
     [[nodiscard]] bool output_lost() const noexcept { return output_lost_; }
 
-    // The next typed byte (0..255) or end_of_input, without taking it.
+    // The next typed byte (0..255) or end_of_input, without taking it. Lost
+    // output ends the input too: nobody would see the answers.
     int peek();
     // Takes the next typed byte (0..255) or returns end_of_input.
     int take();
@@ -65,6 +70,10 @@ public:
     void put_back(char byte);
 
 private:
+    // Flushes when the input is about to be refilled. False once output is
+    // lost.
+    bool ready_to_read();
+
     std::streambuf& input_;
     std::streambuf& output_;
     std::array<char, buffer_size> buffer_{};

@@ -183,13 +183,10 @@ Scan scan_real(Console& console, float& value) {
     return number.to_float(negative, value) ? Scan::number : Scan::not_a_number;
 }
 
-// Puts pending messages out, scans one value into `variable` (which keeps its
-// preset when no value fits) and discards the rest of the line.
+// Scans one value into `variable` (which keeps its preset when no value fits)
+// and discards the rest of the line.
 template <typename Value>
 Flow read_value(Console& console, Value& variable, Scan (*scan)(Console&, Value&)) {
-    if (!console.flush()) {
-        return Flow::stop;
-    }
     Value value{};
     const Scan result = scan(console, value);
     if (result == Scan::ended) {
@@ -209,9 +206,6 @@ Flow read_whole(Console& console, std::int32_t& variable) { return read_value(co
 Flow read_real(Console& console, float& variable) { return read_value(console, variable, scan_real); }
 
 Flow read_two_reals(Console& console, float& first, float& second) {
-    if (!console.flush()) {
-        return Flow::stop;
-    }
     float value = 0.0F;
     Scan scan = scan_real(console, value);
     if (scan == Scan::number) {
@@ -229,9 +223,6 @@ Flow read_two_reals(Console& console, float& first, float& second) {
 }
 
 Flow read_character(Console& console, char& variable) {
-    if (!console.flush()) {
-        return Flow::stop;
-    }
     const int byte = console.take();
     if (byte == Console::end_of_input) {
         return Flow::stop;

@@ -1,7 +1,7 @@
 // How every dialogue reads what the user types, and the continue question.
 //
-// Each read first puts all pending messages on the terminal, then reads its
-// value and discards the rest of the typed line. A value that cannot be read
+// Each read takes its value and discards the rest of the typed line; the
+// console puts every pending message on the terminal before it waits. A value that cannot be read
 // leaves the variable's preset in place; the caller tells that case by the
 // preset. Every read returns Flow::stop when the input ends before a value
 // could be taken, or when output is lost.

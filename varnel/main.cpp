@@ -8,11 +8,16 @@
 
 int main() {
     const varnel::ConsoleCodePage code_page;
-    varnel::FileDescriptorInput input(0);
     varnel::FileDescriptorOutput output(1);
-    if (varnel::run_dialogue(input, output)) {
-        return 0;
+    varnel::FileDescriptorInput input(0, output);
+    // A lost output makes the input look ended, so it is the error to report.
+    if (!varnel::run_dialogue(input, output) || output.error_number() != 0) {
+        static_cast<void>(std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number())));
+        return 1;
     }
-    static_cast<void>(std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number())));
-    return 1;
+    if (input.error_number() != 0) {
+        static_cast<void>(std::fprintf(stderr, "varnel: read error: %s\n", std::strerror(input.error_number())));
+        return 1;
+    }
+    return 0;
 }

@@ -11,6 +11,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -35,6 +36,22 @@ long write_some(int descriptor, const char* bytes, std::size_t count) {
 #endif
 }
 
+// Whether a failed call only asks to be made again: interrupted, or on a
+// descriptor left non-blocking by whoever started the program.
+bool worth_retrying(int error_number) {
+    return error_number == EINTR || error_number == EAGAIN || error_number == EWOULDBLOCK;
+}
+
+#ifndef _WIN32
+// Waits until a descriptor left non-blocking can take more output. Should the
+// wait fail, the next write says why.
+void wait_until_writable(int descriptor) {
+    pollfd output{descriptor, POLLOUT, 0};
+    while (::poll(&output, 1, -1) < 0 && errno == EINTR) {
+    }
+}
+#endif
+
 // Writes are split so that a count always fits the platform's call.
 constexpr std::size_t largest_write = 1U << 30U;
 
@@ -50,20 +67,10 @@ FileDescriptorOutput::FileDescriptorOutput(int descriptor) noexcept : descriptor
 #endif
 }
 
-FileDescriptorInput::int_type FileDescriptorInput::underflow() {
-    if (gptr() < egptr()) {
-        return traits_type::to_int_type(*gptr());
+void FileDescriptorOutput::mark_lost(int error_number) noexcept {
+    if (error_number_ == 0) {
+        error_number_ = error_number;
     }
-    long received = 0;
-    do {
-        received = read_some(descriptor_, buffer_.data(), buffer_.size());
-    } while (received < 0 && errno == EINTR);
-    // A read error ends the input just as the end of a file does.
-    if (received <= 0) {
-        return traits_type::eof();
-    }
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + received);
-    return traits_type::to_int_type(*gptr());
 }
 
 std::streamsize FileDescriptorOutput::xsputn(const char* bytes, std::streamsize count) {
@@ -75,8 +82,12 @@ std::streamsize FileDescriptorOutput::xsputn(const char* bytes, std::streamsize 
             written += result;
         } else if (result == 0) {
             error_number_ = EIO;
-        } else if (errno != EINTR) {
+        } else if (!worth_retrying(errno)) {
             error_number_ = errno;
+        } else if (errno != EINTR) {
+#ifndef _WIN32
+            wait_until_writable(descriptor_);
+#endif
         }
     }
     return written;
@@ -88,6 +99,51 @@ FileDescriptorOutput::int_type FileDescriptorOutput::overflow(int_type byte) {
     }
     const char single = traits_type::to_char_type(byte);
     return xsputn(&single, 1) == 1 ? byte : traits_type::eof();
+}
+
+bool FileDescriptorInput::wait_for_input() {
+#ifdef _WIN32
+    return output_.error_number() == 0;
+#else
+    // An output with no reader left reports an error here; a closed one is
+    // no descriptor at all. A failed poll leaves the decision to the read.
+    std::array<pollfd, 2> watched{pollfd{descriptor_, POLLIN, 0}, pollfd{output_.descriptor(), 0, 0}};
+    int ready = 0;
+    do {
+        ready = ::poll(watched.data(), watched.size(), -1);
+    } while (ready < 0 && errno == EINTR);
+    const auto output_events = static_cast<unsigned>(watched[1].revents);
+    if (ready > 0 && (output_events & static_cast<unsigned>(POLLNVAL)) != 0) {
+        output_.mark_lost(EBADF);
+    } else if (ready > 0 && (output_events & static_cast<unsigned>(POLLERR | POLLHUP)) != 0) {
+        output_.mark_lost(EPIPE);
+    }
+    return output_.error_number() == 0;
+#endif
+}
+
+FileDescriptorInput::int_type FileDescriptorInput::underflow() {
+    if (gptr() < egptr()) {
+        return traits_type::to_int_type(*gptr());
+    }
+    while (!ended_) {
+        if (!wait_for_input()) {
+            ended_ = true;
+            break;
+        }
+        const long received = read_some(descriptor_, buffer_.data(), buffer_.size());
+        if (received > 0) {
+            setg(buffer_.data(), buffer_.data(), buffer_.data() + received);
+            return traits_type::to_int_type(*gptr());
+        }
+        if (received == 0) {
+            ended_ = true;
+        } else if (!worth_retrying(errno)) {
+            error_number_ = errno;
+            ended_ = true;
+        }
+    }
+    return traits_type::eof();
 }
 
 ConsoleCodePage::ConsoleCodePage() noexcept {

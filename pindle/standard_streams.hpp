@@ -1,0 +1,63 @@
+// Standard input and output as stream buffers over their file descriptors.
+// Answers collect in the output's buffer and go out when it is full, at the
+// end, and whenever the input must be refilled: that is when the program may
+// wait for typing, so every answer is on the terminal by then, and a script
+// already at hand is answered in large blocks. The end of the input is
+// remembered: at a terminal it is one Ctrl-D, and another read would wait.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <streambuf>
+
+namespace pindle {
+
+class FileDescriptorOutput : public std::streambuf {
+public:
+    explicit FileDescriptorOutput(int descriptor) noexcept;
+
+    [[nodiscard]] int descriptor() const noexcept { return descriptor_; }
+    // The errno of the first failed write, or 0.
+    [[nodiscard]] int error_number() const noexcept { return error_number_; }
+    // Records that the output went away without a write having failed yet.
+    void mark_lost(int error_number) noexcept;
+
+protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize count) override;
+    int_type overflow(int_type byte) override;
+    int sync() override;
+
+private:
+    // Writes out the buffer. False once output is lost.
+    bool drain();
+
+    int descriptor_;
+    int error_number_ = 0;
+    std::array<char, std::size_t{64} * 1024> buffer_{};
+};
+
+class FileDescriptorInput : public std::streambuf {
+public:
+    // `output` is flushed before every refill and watched while waiting: a
+    // reader that goes away ends the wait at once.
+    FileDescriptorInput(int descriptor, FileDescriptorOutput& output) noexcept
+        : descriptor_(descriptor), output_(output) {}
+
+    // The errno of a failed read, or 0. A failed read ends the input.
+    [[nodiscard]] int error_number() const noexcept { return error_number_; }
+
+protected:
+    int_type underflow() override;
+
+private:
+    // False when the output is lost, so that reading on is pointless.
+    bool wait_for_input();
+
+    int descriptor_;
+    FileDescriptorOutput& output_;
+    bool ended_ = false;
+    int error_number_ = 0;
+    std::array<char, std::size_t{64} * 1024> buffer_{};
+};
+
+}  // namespace pindle
