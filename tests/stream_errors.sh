@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# A program whose output cannot be written says so in one line on standard
-# error and ends with status 1; one whose reader goes away ends at once.
+# A program whose output cannot be written, or whose input cannot be read,
+# says so in one line on standard error and ends with status 1; one whose
+# reader goes away ends at once.
 #
-#   output_errors.sh PROGRAM NAME INPUT
+#   stream_errors.sh PROGRAM NAME INPUT
 # INPUT is a dialogue that prints plenty; NAME is the program's name as it
 # opens its error message.
 set -u
@@ -23,6 +24,17 @@ check "output on /dev/full" 1 "$name: write error: No space left on device" $? "
 
 stderr=$(printf '%b' "$input" | "$program" 2>&1 >&-)
 check "output closed" 1 "$name: write error: Bad file descriptor" $? "$stderr"
+
+# Input that cannot be read is no end of input.
+stderr=$("$program" < / 2>&1 >/dev/null)
+check "input a directory" 1 "$name: read error: Is a directory" $? "$stderr"
+
+stderr=$("$program" <&- 2>&1 >/dev/null)
+check "input closed" 1 "$name: read error: Bad file descriptor" $? "$stderr"
+
+# Both lost: output is what the user misses, so it is the one reported.
+stderr=$("$program" <&- 2>&1 >&-)
+check "input and output closed" 1 "$name: write error: Bad file descriptor" $? "$stderr"
 
 # A reader that stops early: the program must end by itself, killed by
 # SIGPIPE (status 141) or with a write error, within a second.
