@@ -9,15 +9,13 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <csignal>
 #include <string>
 #include <string_view>
-#include <thread>
+
+#include "steady_clock.hpp"
 
 namespace {
-
-using std::chrono::milliseconds;
 
 // How a session's standard streams are set up.
 struct Wiring {
@@ -132,15 +130,15 @@ public:
 
     // The exit status if the program ends within `limit`, else -1; the input
     // stays open.
-    int status_within(milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
+    int status_within(int limit_ms) {
+        const long long deadline = now_ms() + limit_ms;
+        while (now_ms() < deadline) {
             int status = 0;
             if (waitpid(pid_, &status, WNOHANG) == pid_) {
                 pid_ = -1;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             }
-            std::this_thread::sleep_for(milliseconds(10));
+            sleep_ms(10);
         }
         return -1;
     }
@@ -263,7 +261,7 @@ TEST(Varnel, ANonBlockingInputThatGetsItsLinesLateIsAnsweredInFull) {
     ASSERT_TRUE(varnel.started());
     std::string printed = varnel.printed_until("[0]프로그램 종료\n");
     for (const char* line : {"3\n", "1\n", "7\n", "2\n", "n\n", "0\n"}) {
-        std::this_thread::sleep_for(milliseconds(30));
+        sleep_ms(30);
         varnel.type(line);
     }
     printed += varnel.printed_until("종료되었습니다~ :)\n\n\n");
@@ -277,7 +275,7 @@ TEST(Pindle, ANonBlockingInputThatGetsItsLinesLateIsAnsweredInFull) {
     ASSERT_TRUE(pindle.started());
     std::string printed;
     for (const char* line : {"1\n", "x 2\n", "2 0\n"}) {
-        std::this_thread::sleep_for(milliseconds(30));
+        sleep_ms(30);
         pindle.type(line);
     }
     printed += pindle.printed_until("\n\n\n");
@@ -291,10 +289,10 @@ TEST(Varnel, ANonBlockingOutputThatFillsUpLosesNothing) {
     Session non_blocking(VARNEL_PATH, Wiring{.non_blocking_output = true, .typed_ahead = script});
     ASSERT_TRUE(blocking.started() && non_blocking.started());
     // Long enough for the pipe to fill while nobody reads.
-    std::this_thread::sleep_for(milliseconds(200));
+    sleep_ms(200);
     const std::string expected = blocking.printed_until(":)\n\n\n");
     const std::string printed = non_blocking.printed_until(":)\n\n\n");
-    EXPECT_GT(expected.size(), 1000000U);
+    EXPECT_GT(expected.size(), 600000U) << "more than the pipe holds";
     EXPECT_TRUE(printed == expected) << printed.size() << " bytes instead of " << expected.size();
     EXPECT_EQ(non_blocking.finish(), 0);
     EXPECT_EQ(non_blocking.complaints(), "");
@@ -304,7 +302,7 @@ TEST(Varnel, ANonBlockingOutputThatFillsUpLosesNothing) {
 // program must end at once, not when its input ends.
 void expect_end_when_the_reader_goes(Session& program, std::string_view name) {
     program.stop_reading();
-    EXPECT_EQ(program.status_within(milliseconds(1000)), 1);
+    EXPECT_EQ(program.status_within(1000), 1);
     EXPECT_EQ(program.complaints(), std::string(name) + ": write error: Broken pipe\n");
 }
 
