@@ -222,14 +222,24 @@ struct WaitingRead {
     const char* kind;
     const char* typed;
     const char* prompt_end;
+    // Typed after that prompt, when the read waits without a prompt of its
+    // own; `prompt_end` is then the echo of these keys.
+    const char* typed_after_prompt = "";
 };
 
 void expect_one_ctrl_d_ends(const char* path, const WaitingRead& read) {
     Terminal program(path, Echo::on);
     ASSERT_TRUE(program.started());
     program.type(read.typed);
-    const std::string shown = program.shown_until(on_screen(read.prompt_end));
-    ASSERT_TRUE(shown.ends_with(on_screen(read.prompt_end))) << read.kind << ", " << shown.size() << " bytes shown";
+    std::string ending = on_screen(read.prompt_end);
+    std::string shown = program.shown_until(ending);
+    if (*read.typed_after_prompt != '\0') {
+        ASSERT_TRUE(shown.ends_with(ending)) << read.kind << ", " << shown.size() << " bytes shown";
+        program.type(read.typed_after_prompt);
+        ending = on_screen(read.typed_after_prompt);
+        shown = program.shown_until(ending);
+    }
+    ASSERT_TRUE(shown.ends_with(ending)) << read.kind << ", " << shown.size() << " bytes shown";
     program.type(ctrl_d);
     EXPECT_EQ(program.status_within(1000), 0) << "one Ctrl-D at " << read.kind;
 }
@@ -246,7 +256,7 @@ TEST(VarnelOnATerminal, OneCtrlDEndsItAtEveryKindOfRead) {
         {"the comparison's question after a complaint", "2\r1\r2\r3\rq\r", "hooou~!\n\n"},
         {"the calculator's menu", "3\r", "돌아갑니다.\n"},
         {"the first operand", "3\r1\r", "(0은 입력 불가능)\n"},
-        {"the second operand", "3\r1\r5\r", "5\n"},
+        {"the second operand", "3\r1\r", "(0은 입력 불가능)\n", "5\n"},
         {"the calculator's continue question", "3\r1\r5 6\r", "(y : Yes, n : No)\n"},
     };
     for (const WaitingRead& read : reads) {
