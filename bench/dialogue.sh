@@ -35,17 +35,8 @@ make_varnel_script 10 > "$work/varnel-small.in"
 make_pindle_script "$lines" > "$work/pindle.in"
 make_pindle_script 100 > "$work/pindle-small.in"
 
-# Best wall time in nanoseconds of RUNS runs of a shell command.
-best_ns() {
-    local best=0 start elapsed
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        bash -c "$1"
-        elapsed=$(( $(date +%s%N) - start ))
-        if [ "$best" = 0 ] || [ "$elapsed" -lt "$best" ]; then best=$elapsed; fi
-    done
-    echo "$best"
-}
+# shellcheck source=bench/best_time.sh
+source "$(dirname "$0")/best_time.sh"
 seconds() { awk -v ns="$1" 'BEGIN { printf "%.3f s", ns / 1e9 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 

@@ -17,17 +17,8 @@ dialogue=$(printf '1\n%s\nr\nr\nr\nx\n0\n' "$side")
 small_dialogue=$(printf '1\n10\nr\nr\nr\nx\n0\n')
 bytes=$(printf '%s\n' "$dialogue" | "$varnel" | wc -c)
 
-# Best wall time in nanoseconds of RUNS runs of a shell command.
-best_ns() {
-    local best=0 start elapsed
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        bash -c "$1"
-        elapsed=$(( $(date +%s%N) - start ))
-        if [ "$best" = 0 ] || [ "$elapsed" -lt "$best" ]; then best=$elapsed; fi
-    done
-    echo "$best"
-}
+# shellcheck source=bench/best_time.sh
+source "$(dirname "$0")/best_time.sh"
 
 export DIALOGUE=$dialogue VARNEL=$varnel BYTES=$bytes
 varnel_null=$(best_ns 'printf "%s\n" "$DIALOGUE" | "$VARNEL" > /dev/null')

@@ -1,7 +1,9 @@
 #include "choice_loop.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace pindle {
@@ -12,33 +14,102 @@ using Traits = std::streambuf::traits_type;
 
 enum class Entry { number, not_a_number, ended };
 
-bool is_space(Traits::int_type byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
-bool is_digit(Traits::int_type byte) { return byte >= '0' && byte <= '9'; }
-bool is_end(Traits::int_type byte) { return Traits::eq_int_type(byte, Traits::eof()); }
+constexpr int end_of_input = -1;
+
+bool is_space(int byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
+bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
+
+// The loop's two ends. Typed bytes are taken from the input in the chunks it
+// already holds, and answers collect in a fixed buffer, so that neither costs
+// a call into a stream buffer. The answers are handed over when the buffer
+// is full, at the end, and just before the input must be refilled: the one
+// moment the program may wait for typing, with every answer on the screen.
+class Streams {
+public:
+    Streams(std::streambuf& in, std::streambuf& out) noexcept : in_(in), out_(out) {}
+
+    // The next byte (0..255) or end_of_input, without taking it. Lost output
+    // ends the input too: nobody would see the answers.
+    int peek() { return next_ < end_ ? static_cast<unsigned char>(chunk_[next_]) : refill(); }
+
+    // Takes the next byte, or returns end_of_input.
+    int take() {
+        const int byte = peek();
+        if (byte != end_of_input) {
+            ++next_;
+        }
+        return byte;
+    }
+
+    void answer(std::string_view text) {
+        if (text.size() > answers_.size() - used_ && !flush()) {
+            return;
+        }
+        std::memcpy(answers_.data() + used_, text.data(), text.size());
+        used_ += text.size();
+    }
+
+    // Hands every answer to the output. False once output is lost.
+    bool flush() {
+        if (!output_lost_ && used_ > 0) {
+            const auto wanted = static_cast<std::streamsize>(used_);
+            output_lost_ = out_.sputn(answers_.data(), wanted) != wanted || out_.pubsync() != 0;
+        }
+        used_ = 0;
+        return !output_lost_;
+    }
+
+    [[nodiscard]] bool output_lost() const noexcept { return output_lost_; }
+
+private:
+    int refill() {
+        // in_avail() is 0 or less exactly when the next look reads anew.
+        if (in_.in_avail() <= 0 && !flush()) {
+            return end_of_input;
+        }
+        if (output_lost_ || Traits::eq_int_type(in_.sgetc(), Traits::eof())) {
+            return end_of_input;
+        }
+        const auto at_hand = std::max<std::streamsize>(in_.in_avail(), 1);
+        end_ = static_cast<std::size_t>(
+            in_.sgetn(chunk_.data(), std::min(at_hand, static_cast<std::streamsize>(chunk_.size()))));
+        next_ = 0;
+        return end_ > 0 ? static_cast<unsigned char>(chunk_[0]) : end_of_input;
+    }
+
+    std::streambuf& in_;
+    std::streambuf& out_;
+    std::array<char, 4096> chunk_{};
+    std::size_t next_ = 0;
+    std::size_t end_ = 0;
+    std::array<char, std::size_t{64} * 1024> answers_{};
+    std::size_t used_ = 0;
+    bool output_lost_ = false;
+};
 
 // Reads a decimal whole number with optional sign, leaving whatever follows
 // it for the next read: several numbers on a line are answered in turn.
-Entry read_number(std::streambuf& in, std::int32_t& num) {
-    while (is_space(in.sgetc())) {
-        in.sbumpc();
+Entry read_number(Streams& in, std::int32_t& num) {
+    while (is_space(in.peek())) {
+        in.take();
     }
-    auto next = in.sgetc();
-    if (is_end(next)) {
+    int next = in.peek();
+    if (next == end_of_input) {
         return Entry::ended;
     }
     bool negative = false;
     if (next == '+' || next == '-') {
-        negative = in.sbumpc() == '-';
-        next = in.sgetc();
+        negative = in.take() == '-';
+        next = in.peek();
     }
     if (!is_digit(next)) {
-        return is_end(next) ? Entry::ended : Entry::not_a_number;
+        return next == end_of_input ? Entry::ended : Entry::not_a_number;
     }
     // Saturates just past the range, so that overlong digits cannot overflow.
     constexpr std::int64_t beyond = std::int64_t{1} << 31;
     std::int64_t magnitude = 0;
-    while (is_digit(in.sgetc())) {
-        magnitude = std::min(magnitude * 10 + (in.sbumpc() - '0'), beyond + 1);
+    while (is_digit(in.peek())) {
+        magnitude = std::min(magnitude * 10 + (in.take() - '0'), beyond + 1);
     }
     if (magnitude > (negative ? beyond : beyond - 1)) {
         return Entry::not_a_number;
@@ -49,54 +120,48 @@ Entry read_number(std::streambuf& in, std::int32_t& num) {
 
 // Throws away the text that could not be read, up to and including the end
 // of its line.
-void discard_line(std::streambuf& in) {
-    Traits::int_type byte = 0;
+void discard_line(Streams& in) {
+    int byte = 0;
     do {
-        byte = in.sbumpc();
-    } while (byte != '\n' && !is_end(byte));
-}
-
-// False once the output takes less than it is given.
-bool answer(std::streambuf& out, std::string_view text) {
-    return out.sputn(text.data(), static_cast<std::streamsize>(text.size())) ==
-           static_cast<std::streamsize>(text.size());
+        byte = in.take();
+    } while (byte != '\n' && byte != end_of_input);
 }
 
 constexpr std::string_view complaint = "1,2,0 중 하나만 입력해주세요... :(\n";
 
 }  // namespace
 
-bool run_choice_loop(std::streambuf& in, std::streambuf& out) {
+bool run_choice_loop(std::streambuf& input, std::streambuf& output) {
+    Streams in_out(input, output);
     std::int32_t choice_loop_power = 1;
     std::int32_t num = 0;
-    bool written = true;
-    while (choice_loop_power != 0 && written) {
-        const Entry entry = read_number(in, num);
+    while (choice_loop_power != 0 && !in_out.output_lost()) {
+        const Entry entry = read_number(in_out, num);
         if (entry == Entry::ended) {
             break;
         }
         if (entry == Entry::not_a_number) {
-            written = answer(out, complaint);
-            discard_line(in);
+            in_out.answer(complaint);
+            discard_line(in_out);
             continue;
         }
         switch (num) {
             case 0:
-                written = answer(out, "프로그램이 종료되었습니다~ :)\n\n\n");
+                in_out.answer("프로그램이 종료되었습니다~ :)\n\n\n");
                 choice_loop_power = 0;
                 break;
             case 1:
-                written = answer(out, "1번\n");
+                in_out.answer("1번\n");
                 break;
             case 2:
-                written = answer(out, "2번\n");
+                in_out.answer("2번\n");
                 break;
             default:
-                written = answer(out, complaint);
+                in_out.answer(complaint);
                 break;
         }
     }
-    return out.pubsync() == 0 && written;
+    return in_out.flush();
 }
 
 }  // namespace pindle

@@ -1,8 +1,6 @@
 #include "standard_streams.hpp"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #ifdef _WIN32
 #include <io.h>
@@ -46,7 +44,6 @@ FileDescriptorOutput::FileDescriptorOutput(int descriptor) noexcept : descriptor
     constexpr int pipe_size = 256 * 1024;
     static_cast<void>(::fcntl(descriptor_, F_SETPIPE_SZ, pipe_size));
 #endif
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
 void FileDescriptorOutput::mark_lost(int error_number) noexcept {
@@ -55,61 +52,37 @@ void FileDescriptorOutput::mark_lost(int error_number) noexcept {
     }
 }
 
-bool FileDescriptorOutput::drain() {
-    const char* next = pbase();
-    while (next < pptr() && error_number_ == 0) {
-        const long written = write_some(descriptor_, next, static_cast<std::size_t>(pptr() - next));
-        if (written > 0) {
-            next += written;
-        } else if (written == 0) {
+std::streamsize FileDescriptorOutput::xsputn(const char* bytes, std::streamsize count) {
+    std::streamsize written = 0;
+    while (written < count && error_number_ == 0) {
+        const long result = write_some(descriptor_, bytes + written, static_cast<std::size_t>(count - written));
+        if (result > 0) {
+            written += result;
+        } else if (result == 0) {
             error_number_ = EIO;
         } else if (!try_again(errno)) {
             error_number_ = errno;
         } else if (errno != EINTR) {
 #ifndef _WIN32
+            // A descriptor left non-blocking: wait until it takes more.
             pollfd writable{descriptor_, POLLOUT, 0};
             while (::poll(&writable, 1, -1) < 0 && errno == EINTR) {
             }
 #endif
         }
     }
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
-    return error_number_ == 0;
+    return written;
 }
 
 FileDescriptorOutput::int_type FileDescriptorOutput::overflow(int_type byte) {
-    if (!drain()) {
-        return traits_type::eof();
+    if (traits_type::eq_int_type(byte, traits_type::eof())) {
+        return traits_type::not_eof(byte);
     }
-    if (!traits_type::eq_int_type(byte, traits_type::eof())) {
-        *pptr() = traits_type::to_char_type(byte);
-        pbump(1);
-    }
-    return traits_type::not_eof(byte);
+    const char single = traits_type::to_char_type(byte);
+    return xsputn(&single, 1) == 1 ? byte : traits_type::eof();
 }
-
-// Answers are a few dozen bytes: one copy into the buffer, which is written
-// out whenever it fills.
-std::streamsize FileDescriptorOutput::xsputn(const char* bytes, std::streamsize count) {
-    std::streamsize copied = 0;
-    while (copied < count) {
-        if (pptr() == epptr() && !drain()) {
-            break;
-        }
-        const std::streamsize chunk = std::min(count - copied, static_cast<std::streamsize>(epptr() - pptr()));
-        std::memcpy(pptr(), bytes + copied, static_cast<std::size_t>(chunk));
-        pbump(static_cast<int>(chunk));
-        copied += chunk;
-    }
-    return copied;
-}
-
-int FileDescriptorOutput::sync() { return drain() ? 0 : -1; }
 
 bool FileDescriptorInput::wait_for_input() {
-    if (output_.pubsync() != 0) {
-        return false;
-    }
 #ifndef _WIN32
     // An output with no reader left reports an error here, a closed one is
     // no descriptor; a failed poll leaves the decision to the read.

@@ -1,9 +1,8 @@
 // Standard input and output as stream buffers over their file descriptors.
-// Answers collect in the output's buffer and go out when it is full, at the
-// end, and whenever the input must be refilled: that is when the program may
-// wait for typing, so every answer is on the terminal by then, and a script
-// already at hand is answered in large blocks. The end of the input is
-// remembered: at a terminal it is one Ctrl-D, and another read would wait.
+// The loop collects its answers itself, so output is written through at
+// once, and the reason for a failed write is kept for the error message. The
+// end of the input is remembered: at a terminal it is one Ctrl-D, and
+// another read would wait for more typing.
 #pragma once
 
 #include <array>
@@ -25,21 +24,16 @@ public:
 protected:
     std::streamsize xsputn(const char* bytes, std::streamsize count) override;
     int_type overflow(int_type byte) override;
-    int sync() override;
 
 private:
-    // Writes out the buffer. False once output is lost.
-    bool drain();
-
     int descriptor_;
     int error_number_ = 0;
-    std::array<char, std::size_t{64} * 1024> buffer_{};
 };
 
 class FileDescriptorInput : public std::streambuf {
 public:
-    // `output` is flushed before every refill and watched while waiting: a
-    // reader that goes away ends the wait at once.
+    // While it waits for input it also watches `output`: a reader that goes
+    // away ends the wait at once instead of when the input ends.
     FileDescriptorInput(int descriptor, FileDescriptorOutput& output) noexcept
         : descriptor_(descriptor), output_(output) {}
 

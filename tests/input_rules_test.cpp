@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -139,6 +140,26 @@ TEST(ReadReal, RoundsOnceStraightToSinglePrecision) {
     EXPECT_EQ(real_from("0." + std::string(200, '0') + "25e202\n"), 25.0F);
     EXPECT_EQ(real_from(std::string(300, '0') + "4" + std::string(30, '0') + "e-30\n"), 4.0F);
     EXPECT_EQ(real_from("123456789012345678901234567890\n"), 123456789012345678901234567890.0F);
+}
+
+TEST(ReadReal, ShortNumbersRoundLikeTheLibrary) {
+    // Up to seven digits with a point anywhere and a small exponent: the
+    // numbers people type, over the range that one float operation covers
+    // and a little past it.
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::uint32_t below) {
+        seed = seed * 1103515245U + 12345U;
+        return (seed >> 8U) % below;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string digits = std::to_string(next(10000000));
+        const auto point = next(static_cast<std::uint32_t>(digits.size()) + 1);
+        const std::string text = digits.substr(0, point) + "." + digits.substr(point) + "e" +
+                                 std::to_string(static_cast<int>(next(29)) - 14);
+        float expected = 0.0F;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        ASSERT_EQ(real_from(text + "\n"), expected) << text;
+    }
 }
 
 TEST(ReadReal, OverflowIsNoNumberAndUnderflowRounds) {

@@ -50,7 +50,7 @@ void Console::print(std::string_view format, std::initializer_list<FormatArg> ar
     }
 }
 
-void Console::write(std::string_view bytes) {
+void Console::write_through_full_buffer(std::string_view bytes) {
     while (!bytes.empty()) {
         if (used_ == buffer_.size() && !flush()) {
             return;
@@ -88,7 +88,7 @@ bool Console::ready_to_read() {
     return !output_lost_;
 }
 
-int Console::peek() {
+int Console::peek_refilling() {
     if (put_back_count_ > 0) {
         return static_cast<unsigned char>(put_back_[put_back_count_ - 1]);
     }
@@ -100,7 +100,7 @@ int Console::peek() {
     return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
 }
 
-int Console::take() {
+int Console::take_refilling() {
     if (put_back_count_ > 0) {
         --put_back_count_;
         return static_cast<unsigned char>(put_back_[put_back_count_]);

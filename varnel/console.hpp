@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <streambuf>
 #include <string_view>
@@ -51,7 +52,14 @@ public:
     void print(std::string_view format, std::initializer_list<FormatArg> args = {});
 
     // Appends bytes as they are.
-    void write(std::string_view bytes);
+    void write(std::string_view bytes) {
+        if (bytes.size() <= buffer_.size() - used_) {
+            std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+            used_ += bytes.size();
+        } else {
+            write_through_full_buffer(bytes);
+        }
+    }
 
     // Appends `count` copies of a cell, taken in bulk from `run`, which holds
     // nothing but copies of that cell.
@@ -63,13 +71,23 @@ public:
 
     // The next typed byte (0..255) or end_of_input, without taking it. Lost
     // output ends the input too: nobody would see the answers.
-    int peek();
+    int peek() { return bytes_at_hand() ? input_.sgetc() : peek_refilling(); }
     // Takes the next typed byte (0..255) or returns end_of_input.
-    int take();
+    int take() { return bytes_at_hand() ? input_.sbumpc() : take_refilling(); }
     // Gives back a byte taken by mistake; at most two wait at once.
     void put_back(char byte);
 
 private:
+    // Whether the next byte can be had at once: nothing given back waits,
+    // output is not lost and the input holds unread bytes (a stream buffer
+    // hands them out as 0..255).
+    [[nodiscard]] bool bytes_at_hand() {
+        return put_back_count_ == 0 && !output_lost_ && input_.in_avail() > 0;
+    }
+    void write_through_full_buffer(std::string_view bytes);
+    // The rest of peek() and take(): bytes given back, or a refill.
+    int peek_refilling();
+    int take_refilling();
     // Flushes when the input is about to be refilled. False once output is
     // lost.
     bool ready_to_read();
