@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash .ci/install-tools.sh g++-mingw-w64-x86-64-posix wine64 wine
+bash .ci/install-tools.sh g++-mingw-w64-x86-64-posix wine64 wine unzip
 
 root=$PWD/build-windows
 mkdir -p "$root/wine"
@@ -37,4 +37,28 @@ for encoding in UTF-8 CP949; do
     echo "Windows $encoding tests under Wine: $((SECONDS - start))s"
 done
 wineserver -k || true
+
+# The archive: both encodings' programs and the text on which to run where.
+cmake -S . -B "$root/UTF-8" -DWINDOWS_ARCHIVE_ALSO="$root/CP949" > /dev/null
+(cd "$root/UTF-8" && cpack -G ZIP > /dev/null)
+archive="$root/UTF-8/varnel-pindle-1.0.0-win64.zip"
+listing=$(unzip -Z1 "$archive" | grep -v '/$' | sort)
+expected=$(printf '%s\n' varnel-pindle-1.0.0-win64/README-windows.txt \
+    varnel-pindle-1.0.0-win64/cp949/pindle.exe varnel-pindle-1.0.0-win64/cp949/varnel.exe \
+    varnel-pindle-1.0.0-win64/utf-8/pindle.exe varnel-pindle-1.0.0-win64/utf-8/varnel.exe)
+if [ "$listing" != "$expected" ]; then
+    printf 'the Windows archive holds:\n%s\nnot:\n%s\n' "$listing" "$expected"
+    status=1
+fi
+# Each folder holds its own encoding: the menu's first Korean word in its bytes.
+for encoding in UTF-8 CP949; do
+    folder=$(echo "$encoding" | tr '[:upper:]' '[:lower:]')
+    word=$(printf '메인 메뉴' | iconv -f UTF-8 -t "$encoding")
+    unzip -p "$archive" "varnel-pindle-1.0.0-win64/$folder/varnel.exe" > "$root/packed-varnel.exe"
+    if ! LC_ALL=C grep -qaF "$word" "$root/packed-varnel.exe"; then
+        echo "the archive's $folder/varnel.exe does not print $encoding"
+        status=1
+    fi
+done
+echo "Windows archive: $(stat -c %s "$archive") bytes, $(echo "$listing" | wc -l) files"
 exit "$status"

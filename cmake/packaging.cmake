@@ -1,0 +1,78 @@
+# What `cmake --install` puts in place, and the packages CPack makes of it:
+# a Debian package (`cpack -G DEB`) from a native build, and a zip archive
+# (`cpack -G ZIP`) from a Windows build.
+
+set(package_name varnel-pindle)
+
+if(WIN32)
+  # Each encoding's programs in a folder of their own, and a text telling
+  # which to run on which console. The archive can take the programs of a
+  # second Windows build (the other encoding) as well.
+  string(TOLOWER "${CONSOLE_ENCODING}" encoding_folder)
+  install(TARGETS varnel pindle RUNTIME DESTINATION ${encoding_folder})
+  configure_file(packaging/windows-readme.txt ${CMAKE_BINARY_DIR}/README-windows.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/README-windows.txt DESTINATION .)
+  set(WINDOWS_ARCHIVE_ALSO "" CACHE PATH "Build folder of a Windows build in the other encoding, whose programs the archive takes too")
+  set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/")
+  if(WINDOWS_ARCHIVE_ALSO)
+    list(APPEND CPACK_INSTALL_CMAKE_PROJECTS "${WINDOWS_ARCHIVE_ALSO};${PROJECT_NAME};ALL;/")
+  endif()
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win64)
+else()
+  install(TARGETS varnel pindle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # Manual pages carry the version and are installed gzipped, as Debian does.
+  find_program(GZIP_PROGRAM gzip REQUIRED)
+  set(compressed_pages "")
+  foreach(page man/varnel.1 man/pindle.1 man/ko/varnel.1 man/ko/pindle.1)
+    configure_file(${page} ${CMAKE_BINARY_DIR}/${page} @ONLY)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}.gz
+                       COMMAND ${GZIP_PROGRAM} -9nkf ${CMAKE_BINARY_DIR}/${page}
+                       DEPENDS ${CMAKE_BINARY_DIR}/${page}
+                       COMMENT "Compressing ${page}")
+    list(APPEND compressed_pages ${CMAKE_BINARY_DIR}/${page}.gz)
+  endforeach()
+  add_custom_target(manual_pages ALL DEPENDS ${compressed_pages})
+  install(FILES ${CMAKE_BINARY_DIR}/man/varnel.1.gz ${CMAKE_BINARY_DIR}/man/pindle.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_BINARY_DIR}/man/ko/varnel.1.gz ${CMAKE_BINARY_DIR}/man/ko/pindle.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/ko/man1)
+
+  # The copyright and changelog go where Debian keeps them.
+  set(doc_folder ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package_name})
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+                     COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_SOURCE_DIR}/packaging/changelog > changelog.gz
+                     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+  install(FILES packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${doc_folder})
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+endif()
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_PACKAGE_NAME ${package_name})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "varnel and pindle developers")
+set(CPACK_PACKAGE_CONTACT "varnel and pindle developers <developers@varnel-pindle.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Korean console exercises: rotating triangle, comparison, calculator")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Two small interactive console programs that talk Korean.
+varnel is a main menu with three tools: a hollow right triangle drawn from
+full-width cells and turned a quarter turn left or right on command, a
+comparison that orders three real numbers, and a calculator for addition,
+subtraction, multiplication, division and remainder.
+pindle reads numbers, answers 1 and 2, complains about anything else and
+ends on 0.")
+set(CPACK_PACKAGE_FILE_NAME "${package_name}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME}")
+if(NOT WIN32)
+  unset(CPACK_PACKAGE_FILE_NAME)
+endif()
+include(CPack)
