@@ -18,7 +18,7 @@ if(WIN32)
     list(APPEND CPACK_INSTALL_CMAKE_PROJECTS "${WINDOWS_ARCHIVE_ALSO};${PROJECT_NAME};ALL;/")
   endif()
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME win64)
+  set(CPACK_PACKAGE_FILE_NAME "${package_name}-${PROJECT_VERSION}-win64")
 else()
   install(TARGETS varnel pindle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # Manual pages carry the version and are installed gzipped, as Debian does.
@@ -71,8 +71,4 @@ comparison that orders three real numbers, and a calculator for addition,
 subtraction, multiplication, division and remainder.
 pindle reads numbers, answers 1 and 2, complains about anything else and
 ends on 0.")
-set(CPACK_PACKAGE_FILE_NAME "${package_name}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME}")
-if(NOT WIN32)
-  unset(CPACK_PACKAGE_FILE_NAME)
-endif()
 include(CPack)

@@ -64,8 +64,8 @@ public:
 private:
     int refill() {
         // in_avail() is 0 or less exactly when the next look reads anew.
-        if (in_.in_avail() <= 0 && !flush()) {
-            return end_of_input;
+        if (in_.in_avail() <= 0) {
+            static_cast<void>(flush());
         }
         if (output_lost_ || Traits::eq_int_type(in_.sgetc(), Traits::eof())) {
             return end_of_input;

@@ -91,10 +91,10 @@ bool FileDescriptorInput::wait_for_input() {
     do {
         ready = ::poll(watched.data(), watched.size(), -1);
     } while (ready < 0 && errno == EINTR);
-    const auto output_events = static_cast<unsigned>(watched[1].revents);
-    if (ready > 0 && (output_events & static_cast<unsigned>(POLLNVAL)) != 0) {
+    const auto output_events = ready > 0 ? static_cast<unsigned>(watched[1].revents) : 0U;
+    if ((output_events & static_cast<unsigned>(POLLNVAL)) != 0) {
         output_.mark_lost(EBADF);
-    } else if (ready > 0 && (output_events & static_cast<unsigned>(POLLERR | POLLHUP)) != 0) {
+    } else if ((output_events & static_cast<unsigned>(POLLERR | POLLHUP)) != 0) {
         output_.mark_lost(EPIPE);
     }
 #endif
