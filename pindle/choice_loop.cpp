@@ -19,27 +19,20 @@ constexpr int end_of_input = -1;
 bool is_space(int byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
 
-// The loop's two ends. Typed bytes are taken from the input in the chunks it
-// already holds, and answers collect in a fixed buffer, so that neither costs
-// a call into a stream buffer. The answers are handed over when the buffer
-// is full, at the end, and just before the input must be refilled: the one
-// moment the program may wait for typing, with every answer on the screen.
+// The loop's two ends. Typed bytes are taken straight from the input's
+// buffer, and answers collect in a fixed buffer that is handed to the output
+// when it is full, at the end, and just before the input must be refilled:
+// the one moment the program may wait for typing, with every answer on the
+// screen.
 class Streams {
 public:
     Streams(std::streambuf& in, std::streambuf& out) noexcept : in_(in), out_(out) {}
 
     // The next byte (0..255) or end_of_input, without taking it. Lost output
     // ends the input too: nobody would see the answers.
-    int peek() { return next_ < end_ ? static_cast<unsigned char>(chunk_[next_]) : refill(); }
-
+    int peek() { return bytes_at_hand() ? in_.sgetc() : peek_refilling(); }
     // Takes the next byte, or returns end_of_input.
-    int take() {
-        const int byte = peek();
-        if (byte != end_of_input) {
-            ++next_;
-        }
-        return byte;
-    }
+    int take() { return bytes_at_hand() ? in_.sbumpc() : take_refilling(); }
 
     void answer(std::string_view text) {
         if (text.size() > answers_.size() - used_ && !flush()) {
@@ -53,7 +46,7 @@ public:
     bool flush() {
         if (!output_lost_ && used_ > 0) {
             const auto wanted = static_cast<std::streamsize>(used_);
-            output_lost_ = out_.sputn(answers_.data(), wanted) != wanted || out_.pubsync() != 0;
+            output_lost_ = out_.sputn(answers_.data(), wanted) != wanted;
         }
         used_ = 0;
         return !output_lost_;
@@ -62,26 +55,36 @@ public:
     [[nodiscard]] bool output_lost() const noexcept { return output_lost_; }
 
 private:
-    int refill() {
+    // Whether the next byte can be had at once (a stream buffer hands bytes
+    // out as 0..255).
+    [[nodiscard]] bool bytes_at_hand() { return !output_lost_ && in_.in_avail() > 0; }
+
+    // Flushes when the input is about to be refilled. False once output is
+    // lost.
+    bool ready_to_read() {
         // in_avail() is 0 or less exactly when the next look reads anew.
-        if (in_.in_avail() <= 0) {
+        if (!output_lost_ && in_.in_avail() <= 0) {
             static_cast<void>(flush());
         }
-        if (output_lost_ || Traits::eq_int_type(in_.sgetc(), Traits::eof())) {
+        return !output_lost_;
+    }
+    int peek_refilling() {
+        if (!ready_to_read()) {
             return end_of_input;
         }
-        const auto at_hand = std::max<std::streamsize>(in_.in_avail(), 1);
-        end_ = static_cast<std::size_t>(
-            in_.sgetn(chunk_.data(), std::min(at_hand, static_cast<std::streamsize>(chunk_.size()))));
-        next_ = 0;
-        return end_ > 0 ? static_cast<unsigned char>(chunk_[0]) : end_of_input;
+        const auto byte = in_.sgetc();
+        return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
+    }
+    int take_refilling() {
+        if (!ready_to_read()) {
+            return end_of_input;
+        }
+        const auto byte = in_.sbumpc();
+        return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
     }
 
     std::streambuf& in_;
     std::streambuf& out_;
-    std::array<char, 4096> chunk_{};
-    std::size_t next_ = 0;
-    std::size_t end_ = 0;
     std::array<char, std::size_t{64} * 1024> answers_{};
     std::size_t used_ = 0;
     bool output_lost_ = false;

@@ -1,8 +1,8 @@
 // Standard input and output as stream buffers over their file descriptors.
-// The loop collects its answers itself, so output is written through at
-// once, and the reason for a failed write is kept for the error message. The
-// end of the input is remembered: at a terminal it is one Ctrl-D, and
-// another read would wait for more typing.
+// The loop does its own output buffering, so output is written through
+// at once, and the reason for a failed write is kept for the error message.
+// The end of the input is remembered: at a terminal it is one Ctrl-D, and a
+// second read would wait for more typing.
 #pragma once
 
 #include <array>
@@ -18,7 +18,8 @@ public:
     [[nodiscard]] int descriptor() const noexcept { return descriptor_; }
     // The errno of the first failed write, or 0.
     [[nodiscard]] int error_number() const noexcept { return error_number_; }
-    // Records that the output went away without a write having failed yet.
+    // Records that the output went away while nothing was being written:
+    // the error number a write would have met.
     void mark_lost(int error_number) noexcept;
 
 protected:
@@ -26,8 +27,19 @@ protected:
     int_type overflow(int_type byte) override;
 
 private:
+    // One write call: the count of bytes taken, or -1 with errno set.
+    long write_some(const char* bytes, std::size_t count);
+
     int descriptor_;
     int error_number_ = 0;
+#ifdef _WIN32
+    // A console is written in UTF-16, which shows the texts whatever its code
+    // page; a character split between two writes waits here for its rest.
+    long write_to_console(const char* bytes, std::size_t count);
+    void* console_ = nullptr;
+    std::array<char, 4> split_character_{};
+    std::size_t split_count_ = 0;
+#endif
 };
 
 class FileDescriptorInput : public std::streambuf {
@@ -44,7 +56,7 @@ protected:
     int_type underflow() override;
 
 private:
-    // False when the output is lost, so that reading on is pointless.
+    // False when the output is lost, so that waiting for input is pointless.
     bool wait_for_input();
 
     int descriptor_;

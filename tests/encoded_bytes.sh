@@ -19,11 +19,15 @@ esac
 # A side-2 triangle at 0, 90 and 180 degrees, then one comparison.
 # shellcheck disable=SC2086 # the runner may be a command with arguments
 output=$(printf '1\n2\nr\nr\nx\n2\n1\n2\n3\nn\n0\n' | ${TRANSCRIPT_RUNNER:-} "$program")
+failed=0
 if [ "${TRANSCRIPT_CRLF:-0}" = 1 ]; then
+    bare_line_ends=$(grep -c -v $'\r$' <<< "$output")
+    if [ "$bare_line_ends" != 0 ]; then
+        echo "$bare_line_ends lines end without CR"
+        failed=1
+    fi
     output=${output//$'\r'/}
 fi
-
-failed=0
 expect_line() {  # description, exact line
     if ! grep -qxF -e "$2" <<< "$output"; then
         echo "no line '$1': $(printf '%s' "$2" | od -An -tx1)"

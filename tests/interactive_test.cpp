@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,11 +26,15 @@ struct Wiring {
     bool output_counts_writes = false;
     // Input already waiting in the pipe when the program starts.
     std::string_view typed_ahead{};
+    // Whether the program starts with SIGPIPE ignored, as a parent may leave
+    // it, or at its default action.
+    bool sigpipe_ignored = false;
+    // A size the output pipe is given before the program starts, if any.
+    int output_pipe_size = 0;
 };
 
 // A running program with a pipe to its input, one from its output and one
-// from its standard error. SIGPIPE is ignored in it, so that a reader that
-// goes away shows as a write error.
+// from its standard error.
 class Session {
 public:
     explicit Session(const char* path, Wiring wiring = {}) {
@@ -50,12 +55,15 @@ public:
         if (wiring.non_blocking_input) {
             fcntl(to_program[0], F_SETFL, fcntl(to_program[0], F_GETFL) | O_NONBLOCK);
         }
+        if (wiring.output_pipe_size > 0 && fcntl(from_program[1], F_SETPIPE_SZ, wiring.output_pipe_size) < 0) {
+            return;
+        }
         if (wiring.non_blocking_output) {
             fcntl(from_program[1], F_SETFL, fcntl(from_program[1], F_GETFL) | O_NONBLOCK);
         }
         pid_ = fork();
         if (pid_ == 0) {
-            signal(SIGPIPE, SIG_IGN);
+            signal(SIGPIPE, wiring.sigpipe_ignored ? SIG_IGN : SIG_DFL);
             dup2(to_program[0], 0);
             dup2(from_program[1], 1);
             dup2(errors[1], 2);
@@ -120,6 +128,13 @@ public:
         while (read_once(errors_, said, 2000) > 0) {
         }
         return said;
+    }
+
+    // The size of the pipe from the program, and how much of it is filled.
+    [[nodiscard]] int output_pipe_size() const { return fcntl(output_, F_GETPIPE_SZ); }
+    [[nodiscard]] int output_waiting() const {
+        int waiting = -1;
+        return ioctl(output_, FIONREAD, &waiting) == 0 ? waiting : -1;
     }
 
     // Closes our end of the program's output: the reader goes away.
@@ -290,6 +305,9 @@ TEST(Varnel, ANonBlockingOutputThatFillsUpLosesNothing) {
     ASSERT_TRUE(blocking.started() && non_blocking.started());
     // Long enough for the pipe to fill while nobody reads.
     sleep_ms(200);
+    // Full: the program's first, short write left less than a page free.
+    ASSERT_GT(non_blocking.output_waiting(), non_blocking.output_pipe_size() - sysconf(_SC_PAGESIZE))
+        << "the pipe did not fill";
     const std::string expected = blocking.printed_until(":)\n\n\n");
     const std::string printed = non_blocking.printed_until(":)\n\n\n");
     EXPECT_GT(expected.size(), 600000U) << "more than the pipe holds";
@@ -299,27 +317,39 @@ TEST(Varnel, ANonBlockingOutputThatFillsUpLosesNothing) {
 }
 
 // A reader that goes away while the program waits for more typing: the
-// program must end at once, not when its input ends.
-void expect_end_when_the_reader_goes(Session& program, std::string_view name) {
-    program.stop_reading();
-    EXPECT_EQ(program.status_within(1000), 1);
-    EXPECT_EQ(program.complaints(), std::string(name) + ": write error: Broken pipe\n");
+// program must end at once, not when its input ends, as a write into the
+// pipe would end it: by SIGPIPE, or where that is ignored with a write error.
+void expect_end_when_the_reader_goes(const char* path, std::string_view typed, std::string_view shown,
+                                     std::string_view name) {
+    for (const bool ignored : {false, true}) {
+        Session program(path, Wiring{.sigpipe_ignored = ignored});
+        ASSERT_TRUE(program.started());
+        program.type(typed);
+        ASSERT_TRUE(program.printed_until(shown).ends_with(shown));
+        program.stop_reading();
+        EXPECT_EQ(program.status_within(1000), ignored ? 1 : 128 + SIGPIPE) << "SIGPIPE ignored: " << ignored;
+        EXPECT_EQ(program.complaints(), ignored ? std::string(name) + ": write error: Broken pipe\n" : "");
+    }
 }
 
 TEST(Varnel, EndsAtOnceWhenItsReaderGoesAwayDuringACommandRead) {
-    Session varnel(VARNEL_PATH);
-    ASSERT_TRUE(varnel.started());
-    varnel.type("1\n3\n");
-    ASSERT_TRUE(varnel.printed_until("메인 메뉴로 복귀)\n").ends_with("메인 메뉴로 복귀)\n"));
-    expect_end_when_the_reader_goes(varnel, "varnel");
+    expect_end_when_the_reader_goes(VARNEL_PATH, "1\n3\n", "메인 메뉴로 복귀)\n", "varnel");
 }
 
 TEST(Pindle, EndsAtOnceWhenItsReaderGoesAwayDuringARead) {
-    Session pindle(PINDLE_PATH);
-    ASSERT_TRUE(pindle.started());
-    pindle.type("1\n");
-    ASSERT_EQ(pindle.printed_until("1번\n"), "1번\n");
-    expect_end_when_the_reader_goes(pindle, "pindle");
+    expect_end_when_the_reader_goes(PINDLE_PATH, "1\n", "1번\n", "pindle");
+}
+
+// A pipe its owner made larger than the programs would ask for keeps its
+// size.
+TEST(BothPrograms, LeaveALargerOutputPipeAsItIs) {
+    constexpr int owners_size = 1024 * 1024;
+    for (const char* path : {VARNEL_PATH, PINDLE_PATH}) {
+        Session program(path, Wiring{.typed_ahead = "0\n", .output_pipe_size = owners_size});
+        ASSERT_TRUE(program.started()) << path;
+        EXPECT_EQ(program.finish(), 0) << path;
+        EXPECT_EQ(program.output_pipe_size(), owners_size) << path;
+    }
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #   TRANSCRIPT_ENCODING  the program's console encoding when not UTF-8: the
 #                        expected output is converted to it with iconv
 #   TRANSCRIPT_RUNNER    a command that starts the program (such as wine)
-#   TRANSCRIPT_CRLF      when 1, CR LF line ends in the output count as LF
+#   TRANSCRIPT_CRLF      when 1, every line of the output must end in CR LF
 set -u
 program=$1
 name=$2
@@ -31,12 +31,14 @@ if [ -n "${TRANSCRIPT_ENCODING:-}" ] && [ "$TRANSCRIPT_ENCODING" != UTF-8 ]; the
     expected="$work/expected"
 fi
 
+if [ "${TRANSCRIPT_CRLF:-0}" = 1 ]; then
+    perl -pe 's/\n/\r\n/' "$expected" > "$work/expected.crlf"
+    expected="$work/expected.crlf"
+fi
+
 # shellcheck disable=SC2086 # the runner may be a command with arguments
 ${TRANSCRIPT_RUNNER:-} "$program" < "$name.in" > "$work/actual" 2> "$work/stderr"
 status=$?
-if [ "${TRANSCRIPT_CRLF:-0}" = 1 ]; then
-    sed 's/\r$//' "$work/actual" > "$work/actual.lf" && mv "$work/actual.lf" "$work/actual"
-fi
 
 failed=0
 if ! cmp -s "$expected" "$work/actual"; then

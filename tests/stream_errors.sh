@@ -4,7 +4,7 @@
 # reader goes away ends at once.
 #
 #   stream_errors.sh PROGRAM NAME INPUT
-# INPUT is a dialogue that prints plenty; NAME is the program's name as it
+# INPUT is a dialogue that prints something, and plenty when repeated; NAME is the program's name as it
 # opens its error message.
 set -u
 program=$1
@@ -36,23 +36,49 @@ check "input closed" 1 "$name: read error: Bad file descriptor" $? "$stderr"
 stderr=$("$program" <&- 2>&1 >&-)
 check "input and output closed" 1 "$name: write error: Bad file descriptor" $? "$stderr"
 
-# A reader that stops early: the program must end by itself, killed by
-# SIGPIPE (status 141) or with a write error, within a second.
-early_reader() {  # bytes read before the reader goes away
-    local start elapsed_ms statuses
+# A reader that goes away, while the program writes or while it waits for
+# typing, meets the program as a write into a pipe without a reader would:
+# killed by SIGPIPE (status 141) and silent where SIGPIPE has its default
+# action, status 1 and a write error where it is ignored. Either way it ends
+# within a second. Each case sets the disposition itself: whoever started
+# this script may have ignored SIGPIPE.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+printf '%b' "$input" > "$work/input"
+for _ in $(seq 17); do cat "$work/input" "$work/input" > "$work/twice" && mv "$work/twice" "$work/input"; done
+more_than_a_pipe=$((2 * 1024 * 1024))
+produced=$(env --ignore-signal=PIPE "$program" < "$work/input" 2>/dev/null | head -c "$more_than_a_pipe" | wc -c)
+if [ "$produced" != "$more_than_a_pipe" ]; then
+    echo "the input makes only $produced bytes of output: too little to fill a pipe"
+    failed=1
+fi
+
+early_reader() {  # description, how SIGPIPE is set up for env, bytes the reader takes, input command
+    local start elapsed_ms expected_status expected_stderr
     start=$(date +%s%N)
-    printf '%b' "$input" | timeout 10 "$program" 2>/dev/null | head -c "$1" >/dev/null
-    statuses=("${PIPESTATUS[@]}")
-    elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
-    case "${statuses[1]}" in
-        141|1|0) ;;
-        *) echo "reader gone after $1 bytes: status ${statuses[1]}"; failed=1 ;;
-    esac
+    bash -c "$4" 2>/dev/null | {
+        timeout 10 env "$2" "$program" 2> "$work/stderr"
+        echo $? > "$work/status"
+        date +%s%N > "$work/end"
+    } | head -c "$3" > /dev/null
+    elapsed_ms=$(( ($(cat "$work/end") - start) / 1000000 ))
+    if [ "$2" = --default-signal=PIPE ]; then
+        expected_status=141 expected_stderr=""
+    else
+        expected_status=1 expected_stderr="$name: write error: Broken pipe"
+    fi
+    check "$1, $2" "$expected_status" "$expected_stderr" "$(cat "$work/status")" "$(cat "$work/stderr")"
     if [ "$elapsed_ms" -gt 1000 ]; then
-        echo "reader gone after $1 bytes: the program took ${elapsed_ms} ms to end"
+        echo "$1, $2: the program took ${elapsed_ms} ms to end"
         failed=1
     fi
 }
-early_reader 100
-early_reader 1000000
+export INPUT_FILE="$work/input" FIRST_LINE
+FIRST_LINE=$(printf '%b' "$input" | head -n 1)
+for signal in --default-signal=PIPE --ignore-signal=PIPE; do
+    early_reader "reader gone after 100 bytes of a long output" "$signal" 100 'cat "$INPUT_FILE"'
+    early_reader "reader gone after 1000000 bytes of a long output" "$signal" 1000000 'cat "$INPUT_FILE"'
+    # The input stays open: the program is waiting for more typing.
+    early_reader "reader gone while the program waits" "$signal" 1 'printf "%s\n" "$FIRST_LINE"; sleep 2'
+done
 exit "$failed"

@@ -52,7 +52,7 @@ void Comparison::print_order() {
         {c > a && c > b && a > b, b, a, c, "∴ b < a < c 이므로, c가 가장 크고, b가 가장 작습니다.\n\n"},
         {c > a && c > b && b > a, a, b, c, "∴ a < b < c 이므로, c가 가장 크고, a가 가장 작습니다.\n\n"},
     }};
-    const auto* const ordering =
+    const auto ordering =
         std::find_if(orderings.begin(), orderings.end(), [](const Ordering& each) { return each.holds; });
     if (a == 0.0F || b == 0.0F || c == 0.0F || ordering == orderings.end()) {
         console_.print("숫자만 입력해주세요... :( ");

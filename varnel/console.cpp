@@ -41,10 +41,10 @@ void Console::print(std::string_view format, std::initializer_list<FormatArg> ar
         std::array<char, number_text_size> text{};
         std::to_chars_result written{};
         if (directive == 'd') {
-            written = std::to_chars(text.begin(), text.end(), static_cast<std::int32_t>(value));
+            written = std::to_chars(text.data(), text.data() + text.size(), static_cast<std::int32_t>(value));
         } else {
             // Exactly rounded like the C library's "%f", in every locale.
-            written = std::to_chars(text.begin(), text.end(), value, std::chars_format::fixed, 6);
+            written = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 6);
         }
         write(std::string_view(text.data(), static_cast<std::size_t>(written.ptr - text.data())));
     }

@@ -70,17 +70,24 @@ public:
     // keeping 120 and a sticky non-zero digit after them rounds like the whole
     // text would.
     static constexpr std::size_t kept_digits = 120;
-    static constexpr std::int64_t exponent_limit = 1'000'000;
+    // Every float lies between 10^-46 and 10^39, so clamping the decimal
+    // point's place to this range changes no result.
+    static constexpr std::int64_t point_limit = 1'000'000;
+    // Typed exponents saturate here: far past any value, and neither ten
+    // times it nor the point's place added to it can overflow.
+    static constexpr std::int64_t exponent_limit = 100'000'000'000'000'000;
 
+    // The point's place moves by one a digit, so it is bounded by the length
+    // of the input and counted exactly.
     void add_digit(int digit, bool after_point) {
         if (kept_ == 0 && digit == '0') {
             if (after_point) {
-                point_ = std::max(point_ - 1, -exponent_limit);
+                --point_;
             }
             return;
         }
         if (!after_point) {
-            point_ = std::min(point_ + 1, exponent_limit);
+            ++point_;
         }
         if (kept_ < kept_digits) {
             digits_[kept_] = static_cast<char>(digit);
@@ -90,9 +97,7 @@ public:
         }
     }
 
-    void add_exponent(std::int64_t exponent) {
-        point_ = std::clamp(point_ + exponent, -exponent_limit, exponent_limit);
-    }
+    void add_exponent(std::int64_t exponent) { point_ += exponent; }
 
     // False when the value is beyond single precision.
     [[nodiscard]] bool to_float(bool negative, float& value) const {
@@ -113,11 +118,12 @@ public:
             *end++ = '1';
         }
         *end++ = 'e';
-        end = std::to_chars(end, text.data() + text.size(), point_).ptr;
+        const std::int64_t point = std::clamp(point_, -point_limit, point_limit);
+        end = std::to_chars(end, text.data() + text.size(), point).ptr;
         float magnitude = 0.0F;
         if (std::from_chars(text.data(), end, magnitude).ec == std::errc::result_out_of_range) {
             // Too small rounds to zero; too large is no number here.
-            if (point_ > 0) {
+            if (point > 0) {
                 return false;
             }
             magnitude = 0.0F;

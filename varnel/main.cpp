@@ -7,7 +7,6 @@
 #include "standard_streams.hpp"
 
 int main() {
-    const varnel::ConsoleCodePage code_page;
     varnel::FileDescriptorOutput output(1);
     varnel::FileDescriptorInput input(0, output);
     // A lost output makes the input look ended, so it is the error to report.
