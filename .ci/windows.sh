@@ -29,6 +29,11 @@ if ! wait "$wineboot_pid"; then
     cat "$root/wine/wineboot.log"
     exit 1
 fi
+# One Wine server for every test: a server that shuts down after one test
+# while the next one starts it fails that test with empty output.
+wineserver -k 2>/dev/null || true
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
 
 status=0
 for encoding in UTF-8 CP949; do
@@ -36,7 +41,6 @@ for encoding in UTF-8 CP949; do
     ctest --test-dir "$root/$encoding" -j2 --output-on-failure || status=1
     echo "Windows $encoding tests under Wine: $((SECONDS - start))s"
 done
-wineserver -k || true
 
 # The archive: both encodings' programs and the text on which to run where.
 cmake -S . -B "$root/UTF-8" -DWINDOWS_ARCHIVE_ALSO="$root/CP949" > /dev/null
