@@ -58,6 +58,30 @@ else()
 endif()
 set(CPACK_STRIP_FILES ON)
 
+# Every time stamp in a package is the time of the commit it is made from
+# (or SOURCE_DATE_EPOCH where the builder sets one), so that two builds of
+# one commit give the same bytes.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(package_time "$ENV{SOURCE_DATE_EPOCH}")
+else()
+  find_package(Git QUIET)
+  if(GIT_FOUND)
+    execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
+                    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                    OUTPUT_VARIABLE package_time OUTPUT_STRIP_TRAILING_WHITESPACE
+                    RESULT_VARIABLE git_status ERROR_QUIET)
+    if(NOT git_status EQUAL 0)
+      set(package_time "")
+    endif()
+  endif()
+endif()
+if(package_time MATCHES "^[0-9]+$")
+  file(WRITE ${CMAKE_BINARY_DIR}/package-time.cmake "set(ENV{SOURCE_DATE_EPOCH} ${package_time})\n")
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/package-time.cmake)
+else()
+  message(STATUS "No commit time found: packages carry the time they are made")
+endif()
+
 set(CPACK_PACKAGE_NAME ${package_name})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "varnel and pindle developers")

@@ -33,6 +33,8 @@ public:
     int peek() { return bytes_at_hand() ? in_.sgetc() : peek_refilling(); }
     // Takes the next byte, or returns end_of_input.
     int take() { return bytes_at_hand() ? in_.sbumpc() : take_refilling(); }
+    // Takes the byte that peek() has just shown: it is at hand.
+    void skip() { in_.sbumpc(); }
 
     void answer(std::string_view text) {
         if (text.size() > answers_.size() - used_ && !flush()) {
@@ -57,7 +59,9 @@ public:
 private:
     // Whether the next byte can be had at once (a stream buffer hands bytes
     // out as 0..255).
-    [[nodiscard]] bool bytes_at_hand() { return !output_lost_ && in_.in_avail() > 0; }
+    // Lost output is found when answers are handed over: the loop stops at
+    // its next turn, and a refill ends the input.
+    [[nodiscard]] bool bytes_at_hand() { return in_.in_avail() > 0; }
 
     // Flushes when the input is about to be refilled. False once output is
     // lost.
@@ -94,7 +98,7 @@ private:
 // it for the next read: several numbers on a line are answered in turn.
 Entry read_number(Streams& in, std::int32_t& num) {
     while (is_space(in.peek())) {
-        in.take();
+        in.skip();
     }
     int next = in.peek();
     if (next == end_of_input) {
@@ -111,8 +115,9 @@ Entry read_number(Streams& in, std::int32_t& num) {
     // Saturates just past the range, so that overlong digits cannot overflow.
     constexpr std::int64_t beyond = std::int64_t{1} << 31;
     std::int64_t magnitude = 0;
-    while (is_digit(in.peek())) {
-        magnitude = std::min(magnitude * 10 + (in.take() - '0'), beyond + 1);
+    for (int digit = next; is_digit(digit); digit = in.peek()) {
+        in.skip();
+        magnitude = std::min(magnitude * 10 + (digit - '0'), beyond + 1);
     }
     if (magnitude > (negative ? beyond : beyond - 1)) {
         return Entry::not_a_number;

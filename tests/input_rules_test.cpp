@@ -140,12 +140,17 @@ TEST(ReadReal, RoundsOnceStraightToSinglePrecision) {
     EXPECT_EQ(real_from("0." + std::string(200, '0') + "25e202\n"), 25.0F);
     EXPECT_EQ(real_from(std::string(300, '0') + "4" + std::string(30, '0') + "e-30\n"), 4.0F);
     EXPECT_EQ(real_from("123456789012345678901234567890\n"), 123456789012345678901234567890.0F);
+    // A million digits and more move the point just as far.
+    const std::string million_zeros(1'000'000, '0');
+    EXPECT_EQ(real_from("1" + million_zeros + "e-1000000\n"), 1.0F);
+    EXPECT_EQ(real_from("1" + million_zeros + million_zeros + "e-2000001\n"), 0.1F);
+    EXPECT_EQ(real_from("0." + million_zeros + "3e1000001\n"), 3.0F);
+    EXPECT_EQ(real_from("1" + million_zeros + "e-99999999999999999999\n"), 0.0F);
 }
 
 TEST(ReadReal, ShortNumbersRoundLikeTheLibrary) {
     // Up to seven digits with a point anywhere and a small exponent: the
-    // numbers people type, over the range that one float operation covers
-    // and a little past it.
+    // numbers people type.
     std::uint32_t seed = 12345;
     const auto next = [&seed](std::uint32_t below) {
         seed = seed * 1103515245U + 12345U;
