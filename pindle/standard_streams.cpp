@@ -100,10 +100,10 @@ FileDescriptorOutput::FileDescriptorOutput(int descriptor) noexcept : descriptor
         console_ = handle;
     }
 #elif defined(F_SETPIPE_SZ)
-    // Output into a pipe goes faster when the pipe holds a
-    // few of our 64 KiB blocks: the writer and the reader switch less often.
-    // A pipe only ever grows, and where the output is no pipe, or the system
-    // says no, nothing changes.
+    // Output into a pipe goes faster when the pipe holds a few of our
+    // 64 KiB blocks: the writer and the reader switch less often. A pipe
+    // only ever grows, and where the output is no pipe, or the system says
+    // no, nothing changes.
     constexpr int pipe_size = 256 * 1024;
     const int current_size = ::fcntl(descriptor_, F_GETPIPE_SZ);
     if (current_size > 0 && current_size < pipe_size) {
@@ -118,6 +118,8 @@ void FileDescriptorOutput::mark_lost(int error_number) noexcept {
     }
 }
 
+// Not const: on Windows a console write keeps a split character.
+// NOLINTNEXTLINE(readability-make-member-function-const)
 long FileDescriptorOutput::write_some(const char* bytes, std::size_t count) {
 #ifdef _WIN32
     if (console_ != nullptr) {

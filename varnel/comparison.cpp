@@ -44,7 +44,8 @@ void Comparison::print_order() {
         std::string_view message;
     };
     // Strict comparisons: equal values have no order, and zero is refused.
-    const std::array<Ordering, 6> orderings{{
+    using Orderings = std::array<Ordering, 6>;
+    const Orderings orderings{{
         {a > b && a > c && b > c, c, b, a, "∴ c < b < a 이므로, a가 가장 크고, c가 가장 작습니다.\n\n"},
         {a > b && a > c && c > b, b, c, a, "∴ b < c < a 이므로, a가 가장 크고, b가 가장 작습니다.\n\n"},
         {b > a && b > c && a > c, c, a, b, "∴ c < a < b 이므로, b가 가장 크고, c가 가장 작습니다.\n\n"},
@@ -52,7 +53,7 @@ void Comparison::print_order() {
         {c > a && c > b && a > b, b, a, c, "∴ b < a < c 이므로, c가 가장 크고, b가 가장 작습니다.\n\n"},
         {c > a && c > b && b > a, a, b, c, "∴ a < b < c 이므로, c가 가장 크고, a가 가장 작습니다.\n\n"},
     }};
-    const auto ordering =
+    const Orderings::const_iterator ordering =
         std::find_if(orderings.begin(), orderings.end(), [](const Ordering& each) { return each.holds; });
     if (a == 0.0F || b == 0.0F || c == 0.0F || ordering == orderings.end()) {
         console_.print("숫자만 입력해주세요... :( ");
