@@ -64,5 +64,13 @@ for encoding in UTF-8 CP949; do
         status=1
     fi
 done
+# No link time stamp: two builds of one commit give the same .exe files.
+for program in "$root"/UTF-8/bin/varnel.exe "$root"/CP949/bin/pindle.exe; do
+    stamp=$(x86_64-w64-mingw32-objdump -p "$program" | grep '^Time/Date')
+    if [[ "$stamp" != *" 1970" ]]; then
+        echo "$program carries a link time stamp: $stamp"
+        status=1
+    fi
+done
 echo "Windows archive: $(stat -c %s "$archive") bytes, $(echo "$listing" | wc -l) files"
 exit "$status"

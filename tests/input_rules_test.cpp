@@ -150,7 +150,8 @@ TEST(ReadReal, RoundsOnceStraightToSinglePrecision) {
 
 TEST(ReadReal, ShortNumbersRoundLikeTheLibrary) {
     // Up to seven digits with a point anywhere and a small exponent: the
-    // numbers people type.
+    // numbers people type, over the range that one float operation covers
+    // and a little past it.
     std::uint32_t seed = 12345;
     const auto next = [&seed](std::uint32_t below) {
         seed = seed * 1103515245U + 12345U;

@@ -105,6 +105,10 @@ public:
             value = negative ? -0.0F : 0.0F;
             return true;
         }
+        if (float exact = 0.0F; exact_small_number(exact)) {
+            value = negative ? -exact : exact;
+            return true;
+        }
         std::array<char, kept_digits + 32> text{};
         char* end = text.data();
         *end++ = '0';
@@ -129,6 +133,32 @@ public:
     }
 
 private:
+    // Numbers as people type them (up to seven digits, a power of ten up to
+    // 10^10 either way) take one float operation: its operands are exact, so
+    // its one rounding is the correct one, and the general path is not needed.
+    // It makes a long scripted dialogue about a tenth faster.
+    bool exact_small_number(float& value) const {
+        constexpr std::size_t exact_digits = 7;  // below 2^24
+        constexpr std::int64_t exact_power = 10;  // 5^10 is below 2^24
+        if (kept_ > exact_digits || dropped_non_zero_) {
+            return false;
+        }
+        const std::int64_t power = point_ - static_cast<std::int64_t>(kept_);
+        if (power < -exact_power || power > exact_power) {
+            return false;
+        }
+        std::int32_t whole = 0;
+        for (std::size_t i = 0; i < kept_; ++i) {
+            whole = whole * 10 + (digits_[i] - '0');
+        }
+        float scale = 1.0F;
+        for (std::int64_t i = 0; i < (power < 0 ? -power : power); ++i) {
+            scale *= 10.0F;
+        }
+        value = power < 0 ? static_cast<float>(whole) / scale : static_cast<float>(whole) * scale;
+        return true;
+    }
+
     std::array<char, kept_digits> digits_{};
     std::size_t kept_ = 0;
     bool dropped_non_zero_ = false;
