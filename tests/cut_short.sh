@@ -5,7 +5,8 @@
 #
 #   cut_short.sh PROGRAM TRANSCRIPT_DIRECTORY
 #
-# TRANSCRIPT_ENCODING, when not UTF-8, is the program's console encoding.
+# TRANSCRIPT_ENCODING, when not UTF-8, is the program's console encoding;
+# TRANSCRIPT_RUNNER, when set, a command that starts the program.
 set -u
 program=$1
 directory=$2
@@ -23,7 +24,8 @@ for input in "$directory"/*.in; do
     lines=$(wc -l < "$input")
     for ((kept = 0; kept < lines; kept++)); do
         head -n "$kept" "$input" > "$work/input"
-        timeout 10 "$program" < "$work/input" > "$work/output"
+        # shellcheck disable=SC2086 # the runner may be a command with arguments
+        timeout 10 ${TRANSCRIPT_RUNNER:-} "$program" < "$work/input" > "$work/output"
         status=$?
         runs=$((runs + 1))
         size=$(stat -c %s "$work/output")

@@ -4,12 +4,16 @@
 # reader goes away ends at once.
 #
 #   stream_errors.sh PROGRAM NAME INPUT
-# INPUT is a dialogue that prints something, and plenty when repeated; NAME is the program's name as it
+# TRANSCRIPT_RUNNER, when set, is a command that starts the program (such as
+# an emulator). INPUT is a dialogue that prints something, and plenty when
+# repeated; NAME is the program's name as it
 # opens its error message.
 set -u
+# shellcheck disable=SC2086 # the runner may be a command with arguments
 program=$1
 name=$2
 input=$3
+runner=${TRANSCRIPT_RUNNER:-}
 failed=0
 
 check() {  # description, expected status, expected stderr, actual status, actual stderr
@@ -19,21 +23,21 @@ check() {  # description, expected status, expected stderr, actual status, actua
     fi
 }
 
-stderr=$(printf '%b' "$input" | "$program" 2>&1 >/dev/full)
+stderr=$(printf '%b' "$input" | $runner "$program" 2>&1 >/dev/full)
 check "output on /dev/full" 1 "$name: write error: No space left on device" $? "$stderr"
 
-stderr=$(printf '%b' "$input" | "$program" 2>&1 >&-)
+stderr=$(printf '%b' "$input" | $runner "$program" 2>&1 >&-)
 check "output closed" 1 "$name: write error: Bad file descriptor" $? "$stderr"
 
 # Input that cannot be read is no end of input.
-stderr=$("$program" < / 2>&1 >/dev/null)
+stderr=$($runner "$program" < / 2>&1 >/dev/null)
 check "input a directory" 1 "$name: read error: Is a directory" $? "$stderr"
 
-stderr=$("$program" <&- 2>&1 >/dev/null)
+stderr=$($runner "$program" <&- 2>&1 >/dev/null)
 check "input closed" 1 "$name: read error: Bad file descriptor" $? "$stderr"
 
 # Both lost: output is what the user misses, so it is the one reported.
-stderr=$("$program" <&- 2>&1 >&-)
+stderr=$($runner "$program" <&- 2>&1 >&-)
 check "input and output closed" 1 "$name: write error: Bad file descriptor" $? "$stderr"
 
 # A reader that goes away, while the program writes or while it waits for
@@ -47,7 +51,7 @@ trap 'rm -rf "$work"' EXIT
 printf '%b' "$input" > "$work/input"
 for _ in $(seq 17); do cat "$work/input" "$work/input" > "$work/twice" && mv "$work/twice" "$work/input"; done
 more_than_a_pipe=$((2 * 1024 * 1024))
-produced=$(env --ignore-signal=PIPE "$program" < "$work/input" 2>/dev/null | head -c "$more_than_a_pipe" | wc -c)
+produced=$(env --ignore-signal=PIPE $runner "$program" < "$work/input" 2>/dev/null | head -c "$more_than_a_pipe" | wc -c)
 if [ "$produced" != "$more_than_a_pipe" ]; then
     echo "the input makes only $produced bytes of output: too little to fill a pipe"
     failed=1
@@ -57,7 +61,7 @@ early_reader() {  # description, how SIGPIPE is set up for env, bytes the reader
     local start elapsed_ms expected_status expected_stderr
     start=$(date +%s%N)
     bash -c "$4" 2>/dev/null | {
-        timeout 10 env "$2" "$program" 2> "$work/stderr"
+        timeout 10 env "$2" $runner "$program" 2> "$work/stderr"
         echo $? > "$work/status"
         date +%s%N > "$work/end"
     } | head -c "$3" > /dev/null
