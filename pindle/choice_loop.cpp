@@ -58,9 +58,8 @@ public:
 
 private:
     // Whether the next byte can be had at once (a stream buffer hands bytes
-    // out as 0..255).
-    // Lost output is found when answers are handed over: the loop stops at
-    // its next turn, and a refill ends the input.
+    // out as 0..255). Lost output is found when answers are handed over: the
+    // loop stops at its next turn, and a refill ends the input.
     [[nodiscard]] bool bytes_at_hand() { return in_.in_avail() > 0; }
 
     // Flushes when the input is about to be refilled. False once output is

@@ -70,8 +70,8 @@ public:
     // keeping 120 and a sticky non-zero digit after them rounds like the whole
     // text would.
     static constexpr std::size_t kept_digits = 120;
-    // Every float lies between 10^-46 and 10^39, so clamping the decimal
-    // point's place to this range changes no result.
+    // Every non-zero float lies between 10^-46 and 10^39, so clamping the
+    // decimal point's place to this range changes no result.
     static constexpr std::int64_t point_limit = 1'000'000;
     // Typed exponents saturate here: far past any value, and neither ten
     // times it nor the point's place added to it can overflow.
