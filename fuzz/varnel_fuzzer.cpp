@@ -10,6 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::stringbuf input(std::string(reinterpret_cast<const char*>(data), size));
     LimitedOutput output;
-    static_cast<void>(varnel::run_dialogue(input, output));
+    // As at a terminal 200 columns wide: small triangles are placed cell by
+    // cell, larger ones drawn plain.
+    static_cast<void>(varnel::run_dialogue(input, output, varnel::Terminal::of_width(200)));
     return 0;
 }

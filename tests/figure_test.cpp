@@ -18,10 +18,10 @@
 namespace varnel {
 namespace {
 
-std::string drawn(std::int32_t side, Orientation orientation) {
+std::string drawn(std::int32_t side, Orientation orientation, Terminal terminal = {}) {
     std::stringbuf input;
     std::stringbuf output;
-    Console console(input, output);
+    Console console(input, output, terminal);
     EXPECT_EQ(draw_triangle(console, side, orientation), Flow::go_on);
     EXPECT_TRUE(console.flush());
     return output.str();
@@ -134,6 +134,18 @@ TEST(Figure, LongRowsMatchTooWhenTheyOutgrowTheBuffer) {
     const std::string plain = rendered_cell_by_cell(side, Orientation::degrees_90);
     ASSERT_EQ(fast.size(), plain.size());
     EXPECT_TRUE(fast == plain);
+}
+
+TEST(Figure, AtATerminalEveryCellAfterATriangleIsMovedToItsColumns) {
+    const Terminal terminal = Terminal::of_width(80);
+    EXPECT_EQ(drawn(1, Orientation::degrees_90, terminal), "90˚\n△\n\n");
+    EXPECT_EQ(drawn(3, Orientation::degrees_270, terminal), "270˚\n　　▲\n　▲\x1b[5G▲\n△\x1b[3G▲\x1b[5G▲\n\n");
+    EXPECT_EQ(drawn(3, Orientation::degrees_0, terminal), "0˚\n\n△\n▲\x1b[3G▲\n▲\x1b[3G▲\x1b[5G▲\n\n");
+    EXPECT_EQ(drawn(4, Orientation::degrees_180, terminal),
+              "180˚\n▲\x1b[3G▲\x1b[5G▲\x1b[7G▲\n　▲\x1b[5G　▲\n　　▲\x1b[7G▲\n　　　△\n");
+    // 80 columns hold the 40 cells of side 40's widest row, not side 41's.
+    EXPECT_NE(drawn(40, Orientation::degrees_90, terminal), drawn(40, Orientation::degrees_90));
+    EXPECT_EQ(drawn(41, Orientation::degrees_90, terminal), drawn(41, Orientation::degrees_90));
 }
 
 TEST(Figure, NoLineEndsInABlank) {

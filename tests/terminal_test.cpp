@@ -12,12 +12,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,10 +44,18 @@ std::string on_screen(std::string_view text) {
 
 enum class Echo { on, off };
 
+// The terminal's kind and window, as the program finds them. A window of
+// 0 columns was never set, as on a fresh pseudo-terminal.
+struct Window {
+    const char* term = "xterm";
+    unsigned short columns = 0;
+    unsigned short lines = 0;
+};
+
 // A program started on its own pseudo-terminal as its controlling terminal.
 class Terminal {
 public:
-    Terminal(const char* path, Echo echo) {
+    Terminal(const char* path, Echo echo, Window window = {}) {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
             return;
@@ -67,9 +77,16 @@ public:
             settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         }
         tcsetattr(settings_side, TCSANOW, &settings);
+        const winsize size{window.lines, window.columns, 0, 0};
+        ioctl(settings_side, TIOCSWINSZ, &size);
         pid_ = fork();
         if (pid_ == 0) {
             setsid();
+            if (window.term == nullptr) {
+                unsetenv("TERM");
+            } else {
+                setenv("TERM", window.term, 1);
+            }
             close(settings_side);
             const int slave = open(slave_path.c_str(), O_RDWR);
             if (slave < 0 || ioctl(slave, TIOCSCTTY, 0) != 0) {
@@ -315,24 +332,30 @@ std::string contents(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// A transcript's expected output in the build's encoding.
-std::string expected_output(const std::string& path) {
-    const std::string encoding = TRANSCRIPT_ENCODING;
-    if (encoding == "UTF-8") {
-        return contents(path);
-    }
-    const std::string command = "iconv -f UTF-8 -t " + encoding + " '" + path + "'";
-    FILE* converted = popen(command.c_str(), "r");
+// What a shell command prints on its standard output; `input`, if any, is
+// its standard input.
+std::string output_of(const std::string& command, std::string_view input = {}) {
+    std::array<char, 32> input_path{"/tmp/terminal_test.XXXXXX"};
+    const int input_file = mkstemp(input_path.data());
+    EXPECT_GE(input_file, 0);
+    EXPECT_EQ(write(input_file, input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    close(input_file);
+    FILE* output = popen((command + " < " + input_path.data()).c_str(), "r");
     std::string text;
     std::array<char, 4096> bytes{};
     std::size_t count = 0;
-    while (converted != nullptr && (count = std::fread(bytes.data(), 1, bytes.size(), converted)) > 0) {
+    while (output != nullptr && (count = std::fread(bytes.data(), 1, bytes.size(), output)) > 0) {
         text.append(bytes.data(), count);
     }
-    if (converted != nullptr) {
-        pclose(converted);
-    }
+    EXPECT_TRUE(output != nullptr && pclose(output) == 0) << command;
+    unlink(input_path.data());
     return text;
+}
+
+// A transcript's expected output in the build's encoding.
+std::string expected_output(const std::string& path) {
+    const std::string encoding = TRANSCRIPT_ENCODING;
+    return encoding == "UTF-8" ? contents(path) : output_of("iconv -f UTF-8 -t " + encoding + " '" + path + "'");
 }
 
 // The transcript names in a directory: NAME for every NAME.in.
@@ -365,6 +388,23 @@ bool typeable(std::string_view input) {
     return true;
 }
 
+// The screen's bytes without the moves that place the cell after a triangle
+// cell (ESC [ column G): the plain bytes that a file or pipe gets.
+std::string without_placing(std::string_view shown) {
+    std::string plain;
+    std::size_t next = 0;
+    while (next < shown.size()) {
+        const std::size_t end = shown.find_first_not_of("0123456789", next + 2);
+        if (shown.substr(next).starts_with("\x1b[") && end != std::string_view::npos && shown[end] == 'G' &&
+            (plain.ends_with("△") || plain.ends_with("▲"))) {
+            next = end + 1;
+        } else {
+            plain += shown[next++];
+        }
+    }
+    return plain;
+}
+
 // Types every transcript's input (Enter for each line end, then Ctrl-D at
 // the end) with echo off, so that the screen holds only the program's
 // output, and compares it with the transcript.
@@ -387,7 +427,7 @@ void expect_transcripts_on_a_terminal(const char* path, const std::string& direc
         program.type(keys);
         const std::string shown = program.shown_to_the_end();
         EXPECT_EQ(program.status_within(1000), 0) << name;
-        EXPECT_EQ(shown, on_screen(expected_output(name + ".out"))) << name;
+        EXPECT_EQ(without_placing(shown), on_screen(expected_output(name + ".out"))) << name;
         ++compared;
     }
     EXPECT_GT(compared, 5);
@@ -400,5 +440,90 @@ TEST(VarnelOnATerminal, AnswersAsInTheTranscripts) {
 TEST(PindleOnATerminal, AnswersAsInTheTranscripts) {
     expect_transcripts_on_a_terminal(PINDLE_PATH, std::string(TRANSCRIPTS) + "/pindle");
 }
+
+// Lines typed at the triangle tool: every side from `first` to `last`, each
+// turned left three times, so that all four orientations are drawn.
+std::string all_drawings(int first, int last) {
+    std::string lines = "1\n";
+    for (int side = first; side <= last; ++side) {
+        lines += std::to_string(side) + (side < last ? "\nl\nl\nl\nR\n" : "\nl\nl\nl\nx\n0\n");
+    }
+    return lines;
+}
+
+std::string typed(std::string_view lines) {
+    std::string keys(lines);
+    std::replace(keys.begin(), keys.end(), '\n', '\r');
+    return keys + std::string(ctrl_d);
+}
+
+std::string shown_at(Window window, std::string_view lines) {
+    Terminal varnel(VARNEL_PATH, Echo::off, window);
+    EXPECT_TRUE(varnel.started());
+    varnel.type(typed(lines));
+    std::string shown = varnel.shown_to_the_end();
+    EXPECT_EQ(varnel.status_within(1000), 0);
+    return shown;
+}
+
+TEST(VarnelOnATerminal, DrawsPlainCellsWhereTheyCannotBePlaced) {
+    const std::string lines = all_drawings(11, 12);
+    const std::string plain = on_screen(output_of(VARNEL_PATH, lines));
+    // No control sequences at a terminal that takes none.
+    for (const char* term : {"dumb", "", static_cast<const char*>(nullptr)}) {
+        EXPECT_EQ(shown_at({term, 100, 40}, lines), plain) << "TERM=" << (term == nullptr ? "(unset)" : term);
+    }
+    // 23 columns hold the 22 of side 11's widest row, not the 24 of side
+    // 12's: side 12 is drawn plain, to wrap as it would anyway.
+    const std::string shown = shown_at({"xterm", 23, 40}, lines);
+    const std::string side_prompt = "[SYSTEM] menu_1_power 작동중";
+    const std::size_t side_12 = plain.find(side_prompt, plain.find(side_prompt) + 1);
+    ASSERT_NE(side_12, std::string::npos);
+    EXPECT_NE(shown, plain);
+    EXPECT_TRUE(shown.ends_with(plain.substr(side_12)));
+    EXPECT_EQ(without_placing(shown), plain);
+}
+
+#ifdef SCREEN_MODEL
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(VarnelOnATerminal, PutsEveryCellOnItsOwnTwoColumnsWhateverTheTrianglesWidth) {
+    constexpr int columns = 120;
+    const std::string lines = all_drawings(1, 12);
+    const std::vector<std::string> plain_lines = lines_of(output_of(VARNEL_PATH, lines));
+    const std::string shown = shown_at({"xterm", columns, 0}, lines);
+    // Tall enough that nothing scrolls away.
+    const std::size_t screen_height = plain_lines.size() + 2;
+    for (const std::string triangles : {"narrow", "wide"}) {
+        // Each screen line, the right half of a two-column character left out.
+        const std::vector<std::string> screen =
+            lines_of(output_of(std::string(SCREEN_MODEL) + " " + std::to_string(columns) + " " +
+                                   std::to_string(screen_height) + " " + triangles + " " + TRANSCRIPT_ENCODING,
+                               shown));
+        ASSERT_EQ(screen.size(), screen_height) << triangles;
+        for (std::size_t row = 0; row < plain_lines.size(); ++row) {
+            // A one-column triangle leaves the second column of its cell
+            // empty before the next cell; a two-column one fills it.
+            const std::string& line = plain_lines[row];
+            std::string expected;
+            for (std::size_t at = 0; at < line.size(); ++at) {
+                expected += line[at];
+                const std::string_view before = std::string_view(line).substr(0, at + 1);
+                if (triangles == "narrow" && at + 1 < line.size() && (before.ends_with("△") || before.ends_with("▲"))) {
+                    expected += ' ';
+                }
+            }
+            EXPECT_EQ(screen[row], expected) << triangles << " triangles, line " << row + 1;
+        }
+    }
+}
+#endif
 
 }  // namespace

@@ -16,8 +16,8 @@ constexpr std::size_t number_text_size = 64;
 
 }  // namespace
 
-Console::Console(std::streambuf& input, std::streambuf& output) noexcept
-    : input_(input), output_(output) {}
+Console::Console(std::streambuf& input, std::streambuf& output, Terminal terminal) noexcept
+    : input_(input), output_(output), terminal_(terminal) {}
 
 void Console::print(std::string_view format, std::initializer_list<FormatArg> args) {
     const auto* next_arg = args.begin();

@@ -14,6 +14,8 @@
 #include <streambuf>
 #include <string_view>
 
+#include "terminal.hpp"
+
 namespace varnel {
 
 // Whether a dialogue can go on. `stop` means the input has ended or the
@@ -40,7 +42,8 @@ public:
     static constexpr std::size_t buffer_size = std::size_t{64} * 1024;
     static constexpr int end_of_input = -1;
 
-    Console(std::streambuf& input, std::streambuf& output) noexcept;
+    // `terminal` is the terminal the output shows on, if any.
+    Console(std::streambuf& input, std::streambuf& output, Terminal terminal = {}) noexcept;
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
     ~Console() = default;
@@ -64,6 +67,8 @@ public:
     // Appends `count` copies of a cell, taken in bulk from `run`, which holds
     // nothing but copies of that cell.
     void write_cells(std::string_view run, std::size_t cell_size, std::uint64_t count);
+
+    [[nodiscard]] const Terminal& terminal() const noexcept { return terminal_; }
 
     // Hands everything buffered to the output. False once output is lost.
     bool flush();
@@ -94,6 +99,7 @@ private:
 
     std::streambuf& input_;
     std::streambuf& output_;
+    Terminal terminal_;
     std::array<char, buffer_size> buffer_{};
     std::size_t used_ = 0;
     std::array<char, 2> put_back_{};

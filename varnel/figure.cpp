@@ -1,6 +1,8 @@
 #include "figure.hpp"
 
 #include <array>
+#include <charconv>
+#include <cstring>
 
 namespace varnel {
 
@@ -26,14 +28,39 @@ constexpr CellRun make_run(std::string_view cell) {
 constexpr CellRun edge_run = make_run(EDGE);
 constexpr CellRun blank_run = make_run(BLANK);
 
+// The control sequence that moves the cursor to a column of its line
+// (cursor character absolute): ESC [ column G.
+constexpr std::string_view place_start = "\x1b[";
+constexpr char place_end = 'G';
+// ESC [, ten digits, G.
+constexpr std::size_t place_size = 13;
+
 class FigureWriter {
 public:
-    explicit FigureWriter(Console& console) noexcept : console_(console) {}
+    // With `placing`, the cell after a triangle cell is first moved to its
+    // own two columns: the terminal may have drawn the triangle one column
+    // wide. The ideographic space is two columns wide everywhere.
+    FigureWriter(Console& console, bool placing) noexcept : console_(console), placing_(placing) {}
 
-    void edges(std::uint64_t count) { console_.write_cells(as_view(edge_run), cell_size, count); }
-    void blanks(std::uint64_t count) { console_.write_cells(as_view(blank_run), cell_size, count); }
-    void apex() { console_.write(APEX); }
-    void edge() { console_.write(EDGE); }
+    void edges(std::uint64_t count) {
+        if (!placing_) {
+            console_.write_cells(as_view(edge_run), cell_size, count);
+            cell_ += count;
+            return;
+        }
+        for (std::uint64_t i = 0; i < count; ++i) {
+            edge();
+        }
+    }
+    void blanks(std::uint64_t count) {
+        if (count > 0) {
+            place_after_triangle();
+            console_.write_cells(as_view(blank_run), cell_size, count);
+            cell_ += count;
+        }
+    }
+    void apex() { triangle(APEX); }
+    void edge() { triangle(EDGE); }
 
     // A row of `count` cells (1 or more) that crosses the outline twice:
     // edge, blanks, edge; a single cell is one edge.
@@ -45,7 +72,12 @@ public:
         }
     }
 
-    void newline() { console_.write("\n"); }
+    // A new line starts at its first column: nothing is left to place.
+    void newline() {
+        console_.write("\n");
+        cell_ = 0;
+        after_triangle_ = false;
+    }
 
     // Ends a line. Stop once output is lost: the rest of a huge drawing would
     // only be thrown away.
@@ -59,7 +91,36 @@ public:
 private:
     static std::string_view as_view(const CellRun& run) { return {run.data(), run.size()}; }
 
+    void triangle(std::string_view cell) {
+        place_after_triangle();
+        console_.write(cell);
+        ++cell_;
+        after_triangle_ = placing_;
+    }
+
+    // Moves the cursor to the next cell's first column, 2 * cell + 1, when a
+    // triangle cell came before it. The last cell of a line is never
+    // followed by a move.
+    void place_after_triangle() {
+        if (!after_triangle_) {
+            return;
+        }
+        after_triangle_ = false;
+        std::array<char, place_size> sequence{};
+        std::memcpy(sequence.data(), place_start.data(), place_start.size());
+        char* const digits = sequence.data() + place_start.size();
+        const auto written = std::to_chars(digits, sequence.data() + sequence.size() - 1, 2 * cell_ + 1);
+        *written.ptr = place_end;
+        console_.write({sequence.data(), static_cast<std::size_t>(written.ptr + 1 - sequence.data())});
+    }
+
     Console& console_;
+    const bool placing_;
+    // Cells written on the current line so far.
+    std::uint64_t cell_ = 0;
+    // Whether the last thing written was a triangle cell still to be placed
+    // after.
+    bool after_triangle_ = false;
 };
 
 // Right angle bottom left, apex at the top of the left leg. Row 0 holds no
@@ -146,8 +207,9 @@ Flow draw_triangle(Console& console, std::int32_t side, Orientation orientation)
     if (side < 1) {
         return Flow::go_on;
     }
-    FigureWriter figure(console);
     const auto cells = static_cast<std::uint64_t>(side);
+    // Every orientation's widest row holds `side` cells.
+    FigureWriter figure(console, console.terminal().places(cells));
     switch (orientation) {
         case Orientation::degrees_0:
             return draw_0(figure, cells);

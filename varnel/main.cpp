@@ -1,16 +1,20 @@
 // varnel: a main menu with a rotating triangle, a three-number comparison and
 // a calculator, talking through standard input and output.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "main_menu.hpp"
 #include "standard_streams.hpp"
+#include "terminal.hpp"
 
 int main() {
     varnel::FileDescriptorOutput output(1);
     varnel::FileDescriptorInput input(0, output);
+    // TERM only ever turns the placing of the triangle's cells off.
+    const varnel::Terminal terminal = varnel::Terminal::of_output(1, std::getenv("TERM"));
     // A lost output makes the input look ended, so it is the error to report.
-    if (!varnel::run_dialogue(input, output) || output.error_number() != 0) {
+    if (!varnel::run_dialogue(input, output, terminal) || output.error_number() != 0) {
         static_cast<void>(std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number())));
         return 1;
     }

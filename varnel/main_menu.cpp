@@ -42,8 +42,8 @@ Flow MainMenu::run() {
     return Flow::go_on;
 }
 
-bool run_dialogue(std::streambuf& input, std::streambuf& output) {
-    Console console(input, output);
+bool run_dialogue(std::streambuf& input, std::streambuf& output, Terminal terminal) {
+    Console console(input, output, terminal);
     MainMenu menu(console);
     // Choice 0 and the end of the input both end the program normally.
     static_cast<void>(menu.run());

@@ -31,7 +31,7 @@ private:
 
 // The whole dialogue of one run of the program, on the given streams. The
 // dialogue ends on choice 0 or at the end of the input. False when output was
-// lost.
-bool run_dialogue(std::streambuf& input, std::streambuf& output);
+// lost. `terminal` is the terminal the output shows on, if any.
+bool run_dialogue(std::streambuf& input, std::streambuf& output, Terminal terminal = {});
 
 }  // namespace varnel

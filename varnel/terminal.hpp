@@ -1,0 +1,45 @@
+// The terminal a dialogue is shown on, as far as the triangle cares.
+// Terminals differ in how wide they draw "△" and "▲": two columns at a
+// console set to code page 949 or where ambiguous-width characters are wide,
+// one column almost everywhere else, while the ideographic space is two
+// columns wide on every terminal. At a terminal the figure therefore moves
+// the cursor to each cell's own two columns after a triangle cell; files and
+// pipes get the plain cells.
+#pragma once
+
+#include <cstdint>
+
+namespace varnel {
+
+class Terminal {
+public:
+    // No terminal, or one that takes no control sequences: cells are never
+    // placed.
+    Terminal() noexcept = default;
+
+    // Standard output's terminal, decided once at start from its descriptor
+    // and the TERM of the environment: unset, empty or "dumb" means a
+    // terminal without control sequences, such as an editor's shell buffer.
+    static Terminal of_output(int descriptor, const char* term) noexcept;
+
+    // A terminal whose window is always `columns` wide, for a caller that
+    // draws on a screen of its own.
+    static Terminal of_width(std::uint32_t columns) noexcept;
+
+    // Whether a drawing whose widest row has `cells` cells is to be placed
+    // cell by cell: only at a terminal, and only where the row fits in the
+    // window as it is now. A row that wraps is left alone, since absolute
+    // columns on a wrapped line would draw over its start.
+    [[nodiscard]] bool places(std::uint64_t cells) const noexcept;
+
+private:
+    // The window's width in columns now.
+    [[nodiscard]] std::uint32_t columns() const noexcept;
+
+    // The terminal's descriptor, or -1.
+    int descriptor_ = -1;
+    // A fixed width, or 0 where the window is asked.
+    std::uint32_t fixed_columns_ = 0;
+};
+
+}  // namespace varnel
