@@ -30,10 +30,17 @@ pindle_block='1\n2\n7\nabc\n1 2 1\n-5\n2x\n\n  2\n9 1 2\n'
 make_pindle_script() {  # lines
     awk -v n="$1" -v block="$pindle_block" 'BEGIN { gsub(/\\n/, "\n", block); for (i = 0; i < n / 10; i++) printf "%s", block; print "0" }'
 }
+# Mostly complaints: lines drawn at random (the same every run) from these.
+pindle_junk_lines='1\n2\n3\nabc\n1 2\n7x'
+make_pindle_junk_script() {  # lines
+    awk -v n="$1" -v pick="$pindle_junk_lines" 'BEGIN { k = split(pick, lines, "\n"); srand(1); for (i = 0; i < n; i++) print lines[int(rand() * k) + 1]; print "0" }'
+}
 make_varnel_script "$passes" > "$work/varnel.in"
 make_varnel_script 10 > "$work/varnel-small.in"
 make_pindle_script "$lines" > "$work/pindle.in"
 make_pindle_script 100 > "$work/pindle-small.in"
+make_pindle_junk_script "$lines" > "$work/pindle-junk.in"
+make_pindle_junk_script 100 > "$work/pindle-junk-small.in"
 
 # shellcheck source=bench/best_time.sh
 source "$(dirname "$0")/best_time.sh"
@@ -76,3 +83,4 @@ report() {  # name, program, target ratio
 
 report varnel "$varnel" 1.5
 report pindle "$pindle" 2
+report pindle-junk "$pindle" 2

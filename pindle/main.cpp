@@ -8,8 +8,10 @@
 int main() {
     pindle::FileDescriptorOutput output(1);
     pindle::FileDescriptorInput input(0, output);
+    const bool written = pindle::run_choice_loop(input, output);
+    output.close_descriptor();
     // A lost output makes the input look ended, so it is the error to report.
-    if (!pindle::run_choice_loop(input, output) || output.error_number() != 0) {
+    if (!written || output.error_number() != 0) {
         static_cast<void>(std::fprintf(stderr, "pindle: write error: %s\n", std::strerror(output.error_number())));
         return 1;
     }

@@ -1,5 +1,5 @@
 // Standard input and output as stream buffers over their file descriptors.
-// The loop does its own output buffering, so output is written through
+// The program does its own output buffering, so output is written through
 // at once, and the reason for a failed write is kept for the error message.
 // The end of the input is remembered: at a terminal it is one Ctrl-D, and a
 // second read would wait for more typing.
@@ -21,6 +21,10 @@ public:
     // Records that the output went away while nothing was being written:
     // the error number a write would have met.
     void mark_lost(int error_number) noexcept;
+    // Closes the descriptor, the program's last use of it: some file systems
+    // (NFS, quotas) report a lost write only there. A failed close counts as
+    // a failed write; a descriptor that was never open loses nothing.
+    void close_descriptor() noexcept;
 
 protected:
     std::streamsize xsputn(const char* bytes, std::streamsize count) override;

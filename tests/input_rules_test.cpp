@@ -136,6 +136,8 @@ TEST(ReadReal, RoundsOnceStraightToSinglePrecision) {
     EXPECT_EQ(real_from("1.00000005960464477539062500000000000000000000000000000000000000000000000000000000000000"
                         "0000000000000000000000000000000000000000000000000000000000000000000000000000000000001\n"),
               1.0F + 0x1p-23F);
+    // Only zeros past the kept digits: still the tie, which goes to even.
+    EXPECT_EQ(real_from("1.000000059604644775390625" + std::string(150, '0') + "\n"), 1.0F);
     // Leading zeros move the point, and the exponent moves it back.
     EXPECT_EQ(real_from("0." + std::string(200, '0') + "25e202\n"), 25.0F);
     EXPECT_EQ(real_from(std::string(300, '0') + "4" + std::string(30, '0') + "e-30\n"), 4.0F);
@@ -149,19 +151,23 @@ TEST(ReadReal, RoundsOnceStraightToSinglePrecision) {
 }
 
 TEST(ReadReal, ShortNumbersRoundLikeTheLibrary) {
-    // Up to seven digits with a point anywhere and a small exponent: the
-    // numbers people type, over the range that one float operation covers
-    // and a little past it.
+    // One to ten digits with a point anywhere and an exponent: the numbers
+    // people type, over the range that one float operation covers (seven
+    // digits, below 2^24, a power of ten within plus or minus 10) and past
+    // each of its limits.
     std::uint32_t seed = 12345;
     const auto next = [&seed](std::uint32_t below) {
         seed = seed * 1103515245U + 12345U;
         return (seed >> 8U) % below;
     };
     for (int i = 0; i < 20000; ++i) {
-        const std::string digits = std::to_string(next(10000000));
+        std::string digits(1 + next(10), '0');
+        for (char& digit : digits) {
+            digit = static_cast<char>('0' + next(10));
+        }
         const auto point = next(static_cast<std::uint32_t>(digits.size()) + 1);
         const std::string text = digits.substr(0, point) + "." + digits.substr(point) + "e" +
-                                 std::to_string(static_cast<int>(next(29)) - 14);
+                                 std::to_string(static_cast<int>(next(41)) - 20);
         float expected = 0.0F;
         std::from_chars(text.data(), text.data() + text.size(), expected);
         ASSERT_EQ(real_from(text + "\n"), expected) << text;

@@ -55,9 +55,15 @@ public:
         if (wiring.non_blocking_input) {
             fcntl(to_program[0], F_SETFL, fcntl(to_program[0], F_GETFL) | O_NONBLOCK);
         }
+#ifdef F_SETPIPE_SZ
         if (wiring.output_pipe_size > 0 && fcntl(from_program[1], F_SETPIPE_SZ, wiring.output_pipe_size) < 0) {
             return;
         }
+#else
+        if (wiring.output_pipe_size > 0) {
+            return;
+        }
+#endif
         if (wiring.non_blocking_output) {
             fcntl(from_program[1], F_SETFL, fcntl(from_program[1], F_GETFL) | O_NONBLOCK);
         }
@@ -130,8 +136,11 @@ public:
         return said;
     }
 
-    // The size of the pipe from the program, and how much of it is filled.
+    // The size of the pipe from the program, where the system tells it, and
+    // how much of it is filled.
+#ifdef F_GETPIPE_SZ
     [[nodiscard]] int output_pipe_size() const { return fcntl(output_, F_GETPIPE_SZ); }
+#endif
     [[nodiscard]] int output_waiting() const {
         int waiting = -1;
         return ioctl(output_, FIONREAD, &waiting) == 0 ? waiting : -1;
@@ -305,9 +314,13 @@ TEST(Varnel, ANonBlockingOutputThatFillsUpLosesNothing) {
     ASSERT_TRUE(blocking.started() && non_blocking.started());
     // Long enough for the pipe to fill while nobody reads.
     sleep_ms(200);
+#ifdef F_GETPIPE_SZ
     // Full: the program's first, short write left less than a page free.
     ASSERT_GT(non_blocking.output_waiting(), non_blocking.output_pipe_size() - sysconf(_SC_PAGESIZE))
         << "the pipe did not fill";
+#else
+    ASSERT_GT(non_blocking.output_waiting(), 0) << "nothing was written";
+#endif
     const std::string expected = blocking.printed_until(":)\n\n\n");
     const std::string printed = non_blocking.printed_until(":)\n\n\n");
     EXPECT_GT(expected.size(), 600000U) << "more than the pipe holds";
@@ -340,6 +353,7 @@ TEST(Pindle, EndsAtOnceWhenItsReaderGoesAwayDuringARead) {
     expect_end_when_the_reader_goes(PINDLE_PATH, "1\n", "1번\n", "pindle");
 }
 
+#ifdef F_SETPIPE_SZ
 // A pipe its owner made larger than the programs would ask for keeps its
 // size.
 TEST(BothPrograms, LeaveALargerOutputPipeAsItIs) {
@@ -351,5 +365,6 @@ TEST(BothPrograms, LeaveALargerOutputPipeAsItIs) {
         EXPECT_EQ(program.output_pipe_size(), owners_size) << path;
     }
 }
+#endif
 
 }  // namespace

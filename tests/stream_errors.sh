@@ -3,16 +3,18 @@
 # says so in one line on standard error and ends with status 1; one whose
 # reader goes away ends at once.
 #
-#   stream_errors.sh PROGRAM NAME INPUT
+#   stream_errors.sh PROGRAM NAME INPUT [FAILING_CLOSE]
 # TRANSCRIPT_RUNNER, when set, is a command that starts the program (such as
 # an emulator). INPUT is a dialogue that prints something, and plenty when
-# repeated; NAME is the program's name as it
-# opens its error message.
+# repeated; NAME is the program's name as it opens its error message.
+# FAILING_CLOSE, when given, is a library to preload whose close() fails on
+# standard output.
 set -u
 # shellcheck disable=SC2086 # the runner may be a command with arguments
 program=$1
 name=$2
 input=$3
+failing_close=${4:-}
 runner=${TRANSCRIPT_RUNNER:-}
 failed=0
 
@@ -28,6 +30,14 @@ check "output on /dev/full" 1 "$name: write error: No space left on device" $? "
 
 stderr=$(printf '%b' "$input" | $runner "$program" 2>&1 >&-)
 check "output closed" 1 "$name: write error: Bad file descriptor" $? "$stderr"
+
+# A write lost at the last close of the output is a write error too. The
+# sanitizers' runtime lets another library be preloaded before it.
+if [ -n "$failing_close" ]; then
+    stderr=$(printf '%b' "$input" | head -n 1 | ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$failing_close \
+        $runner "$program" 2>&1 >/dev/null)
+    check "output fails at close" 1 "$name: write error: Input/output error" $? "$stderr"
+fi
 
 # Input that cannot be read is no end of input.
 stderr=$($runner "$program" < / 2>&1 >/dev/null)

@@ -66,12 +66,17 @@ Scan scan_whole(Console& console, std::int32_t& value) {
 // decimal point stands. The value is 0.<digits> times ten to `point`.
 class DecimalNumber {
 public:
-    // A float's rounding midpoints have at most 112 significant digits, so
-    // keeping 120 and a sticky non-zero digit after them rounds like the whole
-    // text would.
+    // A value rounds by where it lies against the midpoints between
+    // neighbouring floats, and none of those has more than 113 significant
+    // digits (the longest, just below 2^-125, is an odd multiple of 2^-150).
+    // Keeping 120 digits, with a sticky non-zero digit for any dropped after
+    // them, therefore rounds like the whole text would; dropped zeros change
+    // nothing, so a midpoint stays a tie however many follow it.
     static constexpr std::size_t kept_digits = 120;
-    // Every non-zero float lies between 10^-46 and 10^39, so clamping the
-    // decimal point's place to this range changes no result.
+    // The value is at least 10^(point - 1) and below 10^point: with the
+    // point's place past 39 it overflows single precision, and below -45 it
+    // is under half the smallest float and rounds to zero. Clamping the place
+    // to plus or minus 10^6 keeps both outcomes and the text short.
     static constexpr std::int64_t point_limit = 1'000'000;
     // Typed exponents saturate here: far past any value, and neither ten
     // times it nor the point's place added to it can overflow.

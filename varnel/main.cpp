@@ -13,8 +13,10 @@ int main() {
     varnel::FileDescriptorInput input(0, output);
     // TERM only ever turns the placing of the triangle's cells off.
     const varnel::Terminal terminal = varnel::Terminal::of_output(1, std::getenv("TERM"));
+    const bool written = varnel::run_dialogue(input, output, terminal);
+    output.close_descriptor();
     // A lost output makes the input look ended, so it is the error to report.
-    if (!varnel::run_dialogue(input, output, terminal) || output.error_number() != 0) {
+    if (!written || output.error_number() != 0) {
         static_cast<void>(std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number())));
         return 1;
     }

@@ -118,6 +118,17 @@ void FileDescriptorOutput::mark_lost(int error_number) noexcept {
     }
 }
 
+void FileDescriptorOutput::close_descriptor() noexcept {
+#ifdef _WIN32
+    const int result = _close(descriptor_);
+#else
+    const int result = ::close(descriptor_);
+#endif
+    if (result != 0 && errno != EBADF) {
+        mark_lost(errno);
+    }
+}
+
 // Not const: on Windows a console write keeps a split character.
 // NOLINTNEXTLINE(readability-make-member-function-const)
 long FileDescriptorOutput::write_some(const char* bytes, std::size_t count) {
