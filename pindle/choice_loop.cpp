@@ -19,22 +19,35 @@ constexpr int end_of_input = -1;
 bool is_space(int byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
 
-// The loop's two ends. Typed bytes are taken straight from the input's
-// buffer, and answers collect in a fixed buffer that is handed to the output
-// when it is full, at the end, and just before the input must be refilled:
-// the one moment the program may wait for typing, with every answer on the
-// screen.
+// The loop's two ends. Typed bytes are copied, as many as the input holds at
+// hand, into a buffer of the loop's own and read from there, and answers
+// collect in a fixed buffer that is handed to the output when it is full, at
+// the end, and just before the input must be refilled: the one moment the
+// program may wait for typing, with every answer on the screen.
 class Streams {
 public:
     Streams(std::streambuf& in, std::streambuf& out) noexcept : in_(in), out_(out) {}
 
     // The next byte (0..255) or end_of_input, without taking it. Lost output
     // ends the input too: nobody would see the answers.
-    int peek() { return bytes_at_hand() ? in_.sgetc() : peek_refilling(); }
+    int peek() { return next_ != end_ ? static_cast<unsigned char>(*next_) : peek_refilling(); }
     // Takes the next byte, or returns end_of_input.
-    int take() { return bytes_at_hand() ? in_.sbumpc() : take_refilling(); }
+    int take() { return next_ != end_ ? static_cast<unsigned char>(*next_++) : take_refilling(); }
     // Takes the byte that peek() has just shown: it is at hand.
-    void skip() { in_.sbumpc(); }
+    void skip() { ++next_; }
+
+    // Takes everything up to and including the next line feed, or up to the
+    // end of the input.
+    void skip_line() {
+        while (next_ != end_ || refill()) {
+            const char* const line_feed = std::find(next_, end_, '\n');
+            if (line_feed != end_) {
+                next_ = line_feed + 1;
+                return;
+            }
+            next_ = end_;
+        }
+    }
 
     void answer(std::string_view text) {
         if (text.size() > answers_.size() - used_ && !flush()) {
@@ -57,37 +70,30 @@ public:
     [[nodiscard]] bool output_lost() const noexcept { return output_lost_; }
 
 private:
-    // Whether the next byte can be had at once (a stream buffer hands bytes
-    // out as 0..255). Lost output is found when answers are handed over: the
-    // loop stops at its next turn, and a refill ends the input.
-    [[nodiscard]] bool bytes_at_hand() { return in_.in_avail() > 0; }
-
-    // Flushes when the input is about to be refilled. False once output is
-    // lost.
-    bool ready_to_read() {
-        // in_avail() is 0 or less exactly when the next look reads anew.
-        if (!output_lost_ && in_.in_avail() <= 0) {
-            static_cast<void>(flush());
+    // Copies in what the input holds at hand; when it holds nothing, the next
+    // look reads anew and may wait for typing, so every answer goes out
+    // first. False at the end of the input, and once output is lost.
+    bool refill() {
+        std::streamsize at_hand = in_.in_avail();
+        if (at_hand <= 0) {
+            if (!flush() || Traits::eq_int_type(in_.sgetc(), Traits::eof())) {
+                return false;
+            }
+            at_hand = in_.in_avail();
         }
-        return !output_lost_;
+        const auto wanted = std::min(at_hand, static_cast<std::streamsize>(typed_.size()));
+        next_ = typed_.data();
+        end_ = next_ + std::max(in_.sgetn(typed_.data(), wanted), std::streamsize{0});
+        return next_ != end_;
     }
-    int peek_refilling() {
-        if (!ready_to_read()) {
-            return end_of_input;
-        }
-        const auto byte = in_.sgetc();
-        return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
-    }
-    int take_refilling() {
-        if (!ready_to_read()) {
-            return end_of_input;
-        }
-        const auto byte = in_.sbumpc();
-        return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
-    }
+    int peek_refilling() { return refill() ? peek() : end_of_input; }
+    int take_refilling() { return refill() ? take() : end_of_input; }
 
     std::streambuf& in_;
     std::streambuf& out_;
+    std::array<char, std::size_t{64} * 1024> typed_{};
+    const char* next_ = typed_.data();
+    const char* end_ = typed_.data();
     std::array<char, std::size_t{64} * 1024> answers_{};
     std::size_t used_ = 0;
     bool output_lost_ = false;
@@ -125,14 +131,6 @@ Entry read_number(Streams& in, std::int32_t& num) {
     return Entry::number;
 }
 
-// Throws away the text that could not be read, up to and including the end
-// of its line.
-void discard_line(Streams& in) {
-    int byte = 0;
-    do {
-        byte = in.take();
-    } while (byte != '\n' && byte != end_of_input);
-}
 
 constexpr std::string_view complaint = "1,2,0 중 하나만 입력해주세요... :(\n";
 
@@ -148,8 +146,10 @@ bool run_choice_loop(std::streambuf& input, std::streambuf& output) {
             break;
         }
         if (entry == Entry::not_a_number) {
+            // The text that could not be read goes, up to and including the
+            // end of its line.
             in_out.answer(complaint);
-            discard_line(in_out);
+            in_out.skip_line();
             continue;
         }
         switch (num) {
