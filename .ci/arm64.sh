@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds both programs for 64-bit ARM, runs the suite under
-# qemu-aarch64, makes the arm64 Debian package and checks it against the
-# amd64 one (already made in build/).
+# qemu-aarch64, makes the arm64 Debian package and checks it against an
+# amd64 one: AMD64_DEB where given, else one it makes itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
@@ -21,7 +21,14 @@ echo "arm64 build and tests under qemu: $((SECONDS - start))s"
 rm -f build-arm64/*.deb
 (cd build-arm64 && cpack -G DEB > /dev/null)
 deb=$(ls build-arm64/varnel-pindle_*_arm64.deb)
-amd64_deb=$(ls build/varnel-pindle_*_amd64.deb)
+amd64_deb=${AMD64_DEB:-}
+if [ -z "$amd64_deb" ]; then
+    cmake -S . -B build-arm64/amd64-package -DBUILD_TESTING=OFF > /dev/null
+    cmake --build build-arm64/amd64-package -j2 > /dev/null
+    rm -f build-arm64/amd64-package/*.deb
+    (cd build-arm64/amd64-package && cpack -G DEB > /dev/null)
+    amd64_deb=$(ls build-arm64/amd64-package/varnel-pindle_*_amd64.deb)
+fi
 status=0
 lintian_status=0
 tags=$(lintian --fail-on error,warning --display-info "$deb" 2>&1) || lintian_status=$?

@@ -45,11 +45,12 @@ done
 # The archive: both encodings' programs and the text on which to run where.
 cmake -S . -B "$root/UTF-8" -DWINDOWS_ARCHIVE_ALSO="$root/CP949" > /dev/null
 (cd "$root/UTF-8" && cpack -G ZIP > /dev/null)
-archive="$root/UTF-8/varnel-pindle-1.0.0-win64.zip"
-listing=$(unzip -Z1 "$archive" | grep -v '/$' | sort)
-expected=$(printf '%s\n' varnel-pindle-1.0.0-win64/README-windows.txt \
-    varnel-pindle-1.0.0-win64/cp949/pindle.exe varnel-pindle-1.0.0-win64/cp949/varnel.exe \
-    varnel-pindle-1.0.0-win64/utf-8/pindle.exe varnel-pindle-1.0.0-win64/utf-8/varnel.exe)
+version=$(sed -nE 's/^project\(varnel_pindle VERSION ([0-9.]+) .*/\1/p' CMakeLists.txt)
+archive="$root/UTF-8/varnel-pindle-$version-win64.zip"
+listing=$(unzip -Z1 "$archive" | grep -v '/$' | LC_ALL=C sort)
+folder=varnel-pindle-$version-win64
+expected=$(printf '%s\n' "$folder/LICENSE.txt" "$folder/README-windows.txt" \
+    "$folder/cp949/pindle.exe" "$folder/cp949/varnel.exe" "$folder/utf-8/pindle.exe" "$folder/utf-8/varnel.exe")
 if [ "$listing" != "$expected" ]; then
     printf 'the Windows archive holds:\n%s\nnot:\n%s\n' "$listing" "$expected"
     status=1
@@ -58,7 +59,7 @@ fi
 for encoding in UTF-8 CP949; do
     folder=$(echo "$encoding" | tr '[:upper:]' '[:lower:]')
     word=$(printf '메인 메뉴' | iconv -f UTF-8 -t "$encoding")
-    unzip -p "$archive" "varnel-pindle-1.0.0-win64/$folder/varnel.exe" > "$root/packed-varnel.exe"
+    unzip -p "$archive" "varnel-pindle-$version-win64/$folder/varnel.exe" > "$root/packed-varnel.exe"
     if ! LC_ALL=C grep -qaF "$word" "$root/packed-varnel.exe"; then
         echo "the archive's $folder/varnel.exe does not print $encoding"
         status=1

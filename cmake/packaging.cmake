@@ -3,6 +3,18 @@
 # (`cpack -G ZIP`) from a Windows build.
 
 set(package_name varnel-pindle)
+set(package_contact "varnel and pindle developers <developers@varnel-pindle.org>")
+
+# Files get their modes from install() itself, but folders the umask of
+# whoever installs; a package's staging folders are set to 0755 just before
+# packing.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/package_modes.cmake)
+
+# NEWS.md says what each release holds; its newest entry is this version.
+file(STRINGS ${CMAKE_SOURCE_DIR}/NEWS.md newest_release REGEX "^## [0-9.]+ " LIMIT_COUNT 1)
+if(NOT newest_release MATCHES "^## ${PROJECT_VERSION} ")
+  message(FATAL_ERROR "NEWS.md begins with '${newest_release}', not version ${PROJECT_VERSION}: add its entry")
+endif()
 
 if(WIN32)
   # Each encoding's programs in a folder of their own, and a text telling
@@ -11,7 +23,8 @@ if(WIN32)
   string(TOLOWER "${CONSOLE_ENCODING}" encoding_folder)
   install(TARGETS varnel pindle RUNTIME DESTINATION ${encoding_folder})
   configure_file(packaging/windows-readme.txt ${CMAKE_BINARY_DIR}/README-windows.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${CMAKE_BINARY_DIR}/README-windows.txt DESTINATION .)
+  configure_file(LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/README-windows.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(WINDOWS_ARCHIVE_ALSO "" CACHE PATH "Build folder of a Windows build in the other encoding, whose programs the archive takes too")
   set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/")
   if(WINDOWS_ARCHIVE_ALSO)
@@ -20,6 +33,19 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME "${package_name}-${PROJECT_VERSION}-win64")
 else()
+  # The folders the install makes are set to 0755 at its end, whatever the
+  # umask; those that were there before are left as they are.
+  set(doc_folder ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package_name})
+  set(installed_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_DATAROOTDIR} ${CMAKE_INSTALL_MANDIR}
+                        ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_MANDIR}/ko ${CMAKE_INSTALL_MANDIR}/ko/man1
+                        ${CMAKE_INSTALL_DATAROOTDIR}/doc ${doc_folder})
+  install(CODE "
+    set(new_folders \"\")
+    foreach(folder ${installed_folders})
+      if(NOT IS_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${folder}\")
+        list(APPEND new_folders \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${folder}\")
+      endif()
+    endforeach()")
   install(TARGETS varnel pindle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # Manual pages carry the version and are installed gzipped, as Debian does.
   find_program(GZIP_PROGRAM gzip REQUIRED)
@@ -38,14 +64,23 @@ else()
   install(FILES ${CMAKE_BINARY_DIR}/man/ko/varnel.1.gz ${CMAKE_BINARY_DIR}/man/ko/pindle.1.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/ko/man1)
 
-  # The copyright and changelog go where Debian keeps them.
-  set(doc_folder ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package_name})
+  # The copyright and the changelog, made from NEWS.md, go where Debian keeps
+  # them.
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
-                     COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_SOURCE_DIR}/packaging/changelog > changelog.gz
-                     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog
-                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+                     COMMAND ${CMAKE_COMMAND} -DNEWS=${CMAKE_SOURCE_DIR}/NEWS.md -DOUTPUT=changelog
+                             -DPACKAGE=${package_name} "-DMAINTAINER=${package_contact}"
+                             -P ${CMAKE_SOURCE_DIR}/cmake/debian_changelog.cmake
+                     COMMAND ${GZIP_PROGRAM} -9nf changelog
+                     DEPENDS ${CMAKE_SOURCE_DIR}/NEWS.md ${CMAKE_SOURCE_DIR}/cmake/debian_changelog.cmake
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
   add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
   install(FILES packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${doc_folder})
+  install(CODE [[
+    foreach(folder IN LISTS new_folders)
+      file(CHMOD "${folder}" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                                  WORLD_READ WORLD_EXECUTE)
+    endforeach()
+  ]])
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -62,34 +97,27 @@ else()
 endif()
 set(CPACK_STRIP_FILES ON)
 
-# Every time stamp in a package is the time of the commit it is made from
-# (or SOURCE_DATE_EPOCH where the builder sets one), so that two builds of
-# one commit give the same bytes.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(package_time "$ENV{SOURCE_DATE_EPOCH}")
-else()
-  find_package(Git QUIET)
-  if(GIT_FOUND)
-    execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
-                    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-                    OUTPUT_VARIABLE package_time OUTPUT_STRIP_TRAILING_WHITESPACE
-                    RESULT_VARIABLE git_status ERROR_QUIET)
-    if(NOT git_status EQUAL 0)
-      set(package_time "")
-    endif()
+# Every time stamp in a package is the time of the commit it is made from,
+# read when packing, or SOURCE_DATE_EPOCH where the packer sets one: two
+# builds of one commit give the same bytes.
+find_package(Git QUIET)
+file(WRITE ${CMAKE_BINARY_DIR}/package-time.cmake
+     "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND \"${GIT_EXECUTABLE}\" log -1 --format=%ct WORKING_DIRECTORY \"${CMAKE_SOURCE_DIR}\"
+                  OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(commit_time MATCHES \"^[0-9]+$\")
+    set(ENV{SOURCE_DATE_EPOCH} \${commit_time})
+  else()
+    message(STATUS \"No commit time found: the package carries the time it is made\")
   endif()
 endif()
-if(package_time MATCHES "^[0-9]+$")
-  file(WRITE ${CMAKE_BINARY_DIR}/package-time.cmake "set(ENV{SOURCE_DATE_EPOCH} ${package_time})\n")
-  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/package-time.cmake)
-else()
-  message(STATUS "No commit time found: packages carry the time they are made")
-endif()
+")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/package-time.cmake)
 
 set(CPACK_PACKAGE_NAME ${package_name})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "varnel and pindle developers")
-set(CPACK_PACKAGE_CONTACT "varnel and pindle developers <developers@varnel-pindle.org>")
+set(CPACK_PACKAGE_CONTACT "${package_contact}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Korean console exercises: rotating triangle, comparison, calculator")
 set(CPACK_PACKAGE_DESCRIPTION
     "Two small interactive console programs that talk Korean.

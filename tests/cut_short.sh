@@ -16,7 +16,7 @@ failed=0
 runs=0
 for input in "$directory"/*.in; do
     expected="${input%.in}.out"
-    [ -f "${input%.in}.status" ] && continue
+    [ -f "${input%.in}.status" ] || [ -f "${input%.in}.args" ] && continue
     if [ -n "${TRANSCRIPT_ENCODING:-}" ] && [ "$TRANSCRIPT_ENCODING" != UTF-8 ]; then
         iconv -f UTF-8 -t "$TRANSCRIPT_ENCODING" "$expected" > "$work/expected" || exit 1
         expected="$work/expected"

@@ -4,6 +4,8 @@
 # expected one (NAME.status, or 0).
 #
 #   run_transcript.sh PROGRAM NAME     reads NAME.in, NAME.out, NAME.status
+#                                      and NAME.args, the program's arguments
+#                                      (none when there is no such file)
 #
 # Environment:
 #   TRANSCRIPT_ENCODING  the program's console encoding when not UTF-8: the
@@ -22,6 +24,11 @@ if [ -f "$name.status" ]; then
     expected_status=$(cat "$name.status")
 fi
 
+arguments=()
+if [ -f "$name.args" ]; then
+    read -ra arguments < "$name.args"
+fi
+
 expected="$name.out"
 if [ -n "${TRANSCRIPT_ENCODING:-}" ] && [ "$TRANSCRIPT_ENCODING" != UTF-8 ]; then
     if ! iconv -f UTF-8 -t "$TRANSCRIPT_ENCODING" "$name.out" > "$work/expected"; then
@@ -37,7 +44,7 @@ if [ "${TRANSCRIPT_CRLF:-0}" = 1 ]; then
 fi
 
 # shellcheck disable=SC2086 # the runner may be a command with arguments
-${TRANSCRIPT_RUNNER:-} "$program" < "$name.in" > "$work/actual" 2> "$work/stderr"
+${TRANSCRIPT_RUNNER:-} "$program" "${arguments[@]}" < "$name.in" > "$work/actual" 2> "$work/stderr"
 status=$?
 
 failed=0

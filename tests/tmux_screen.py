@@ -62,8 +62,9 @@ with tempfile.TemporaryDirectory() as folder:
         screen = []
         deadline = time.monotonic() + 10
         while time.monotonic() < deadline:
-            screen = tmux("capture-pane", "-p", "-S", "-").split("\n")
-            if screen.count("90˚") == 1 and screen[-1] == "" and "메인 메뉴로 복귀)" in "".join(screen[-3:]):
+            screen = tmux("capture-pane", "-p", "-S", "-").rstrip("\n").split("\n")
+            # Done when the last drawing, 90 degrees, is followed by the prompt.
+            if "90˚" in screen and screen[-1].endswith("메인 메뉴로 복귀)"):
                 break
             time.sleep(0.1)
     finally:

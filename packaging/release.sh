@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Makes every release file of the checked-out commit in DIR, and nothing
+# else there: the Debian packages for amd64 and arm64, the Windows archive,
+# the programs linked statically for x86_64 and aarch64 Linux in a tarball
+# each, and SHA256SUMS over them all. Installs what it needs from Debian's
+# packages, as .ci/ does.
+#
+#   bash packaging/release.sh DIR
+#
+# Every time stamp is the commit's (a SOURCE_DATE_EPOCH in the environment
+# wins), and everything is built and packed afresh under umask 022, so two
+# clones of one commit give the same files whoever makes them. The builds
+# go to build-release/ in the source tree.
+set -euo pipefail
+[ $# = 1 ] || { echo "usage: bash packaging/release.sh DIR" >&2; exit 2; }
+umask 022
+root=$(cd "$(dirname "$0")/.." && pwd)
+mkdir -p "$1"
+out=$(cd "$1" && pwd)
+cd "$root"
+
+if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    dpkg --add-architecture arm64
+fi
+bash .ci/install-tools.sh cmake g++ git gzip tar dpkg-dev g++-aarch64-linux-gnu g++-mingw-w64-x86-64-posix \
+    libc6:arm64 libstdc++6:arm64 libgcc-s1:arm64
+
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+version=$(sed -nE 's/^project\(varnel_pindle VERSION ([0-9.]+) .*/\1/p' CMakeLists.txt)
+work=$root/build-release
+rm -rf "$work"
+mkdir -p "$work"
+
+build() {  # folder, configure arguments...
+    local folder=$work/$1
+    shift
+    cmake -S . -B "$folder" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release "$@" > "$folder.log"
+    cmake --build "$folder" -j2 >> "$folder.log"
+}
+arm64=(-DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake)
+windows=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
+
+build deb-amd64
+build deb-arm64 "${arm64[@]}"
+build windows-cp949 "${windows[@]}" -DCONSOLE_ENCODING=CP949
+build windows-utf-8 "${windows[@]}" -DWINDOWS_ARCHIVE_ALSO="$work/windows-cp949"
+build static-x86_64 -DSTATIC=ON
+build static-aarch64 "${arm64[@]}" -DSTATIC=ON
+
+rm -f "$out"/varnel-pindle[-_]* "$out/SHA256SUMS"
+for folder in deb-amd64 deb-arm64; do
+    (cd "$work/$folder" && cpack -G DEB > /dev/null)
+    cp "$work/$folder"/varnel-pindle_*.deb "$out/"
+done
+(cd "$work/windows-utf-8" && cpack -G ZIP > /dev/null)
+cp "$work/windows-utf-8/varnel-pindle-$version-win64.zip" "$out/"
+
+# One folder a tarball: the stripped programs, their manual pages in English
+# and Korean, the README and the licence.
+for architecture in x86_64 aarch64; do
+    build_folder=$work/static-$architecture
+    name=varnel-pindle-$version-$architecture-linux
+    folder=$work/tarballs/$name
+    mkdir -p "$folder/ko"
+    strip=$(sed -nE 's/^CMAKE_STRIP:FILEPATH=(.*)/\1/p' "$build_folder/CMakeCache.txt")
+    for program in varnel pindle; do
+        "$strip" -o "$folder/$program" "$build_folder/bin/$program"
+        cp "$build_folder/man/$program.1" "$folder/$program.1"
+        cp "$build_folder/man/ko/$program.1" "$folder/ko/$program.1"
+    done
+    cp README.md LICENSE "$folder/"
+    tar --sort=name --format=gnu --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner \
+        --mode=u=rwX,go=rX -C "$work/tarballs" -cf - "$name" | gzip -9n > "$out/$name.tar.gz"
+done
+
+(cd "$out" && sha256sum -- varnel-pindle_*.deb varnel-pindle-*.zip varnel-pindle-*.tar.gz > SHA256SUMS)
+echo "release $version in $out:"
+cat "$out/SHA256SUMS"
