@@ -7,9 +7,10 @@
 #
 # VARNEL and PINDLE default to build/bin/varnel and build/bin/pindle. varnel
 # gets PASSES (200000) passes through all three tools, pindle LINES (2000000)
-# lines of choices, junk and several numbers per line. Each time is the best
-# of RUNS (5). The write() count needs strace, the memory figures GNU time
-# (/usr/bin/time); each is skipped where it is not installed.
+# lines of choices, junk and several numbers per line, and as many lines
+# that are mostly complaints. Each time is the best of RUNS (5). The write()
+# count needs strace, the instruction count valgrind, the memory figures GNU
+# time (/usr/bin/time); each is skipped where it is not installed.
 set -euo pipefail
 varnel=${1:-build/bin/varnel}
 pindle=${2:-build/bin/pindle}
@@ -69,6 +70,21 @@ report() {  # name, program, target ratio
             "${writes:-0}" "${reads:-0}" "$(( (bytes + 65535) / 65536 ))"
     else
         echo "  write() calls: skipped, strace is not installed (apt-get install strace)"
+    fi
+
+    # Instructions counted by callgrind, less those of a run that reads only
+    # the closing 0: they move far less than times do on this machine.
+    if command -v valgrind > /dev/null; then
+        local all start_only
+        instructions() { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$program" < "$1" 2>&1 >/dev/null |
+            awk '/Collected/ { print $NF }'; }
+        all=$(instructions "$input")
+        printf '0\n' > "$work/zero.in"
+        start_only=$(instructions "$work/zero.in")
+        printf '  instructions per input line (callgrind): %s\n' \
+            "$(awk -v a="$all" -v s="$start_only" -v n="$(wc -l < "$input")" 'BEGIN { printf "%.1f", (a - s) / n }')"
+    else
+        echo "  instructions: skipped, valgrind is not installed (apt-get install valgrind)"
     fi
 
     if [ -x /usr/bin/time ]; then
