@@ -1,8 +1,6 @@
 #include "figure.hpp"
 
 #include <array>
-#include <charconv>
-#include <cstring>
 
 namespace varnel {
 
@@ -27,13 +25,6 @@ constexpr CellRun make_run(std::string_view cell) {
 
 constexpr CellRun edge_run = make_run(EDGE);
 constexpr CellRun blank_run = make_run(BLANK);
-
-// The control sequence that moves the cursor to a column of its line
-// (cursor character absolute): ESC [ column G.
-constexpr std::string_view place_start = "\x1b[";
-constexpr char place_end = 'G';
-// ESC [, ten digits, G.
-constexpr std::size_t place_size = 13;
 
 class FigureWriter {
 public:
@@ -106,12 +97,9 @@ private:
             return;
         }
         after_triangle_ = false;
-        std::array<char, place_size> sequence{};
-        std::memcpy(sequence.data(), place_start.data(), place_start.size());
-        char* const digits = sequence.data() + place_start.size();
-        const auto written = std::to_chars(digits, sequence.data() + sequence.size() - 1, 2 * cell_ + 1);
-        *written.ptr = place_end;
-        console_.write({sequence.data(), static_cast<std::size_t>(written.ptr + 1 - sequence.data())});
+        // Cursor character absolute, ESC [ column G. Only rows that fit the
+        // window are placed, so the column fits a whole number.
+        console_.print("\x1b[%dG", {static_cast<std::int32_t>(2 * cell_ + 1)});
     }
 
     Console& console_;

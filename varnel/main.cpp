@@ -42,11 +42,10 @@ int main(int argument_count, char** arguments) {
     // before the dialogue starts.
     if (argument_count > 1) {
         const std::string_view first = arguments[1];
-        const bool answered = argument_count == 2 && (first == "--help" || first == "--version");
-        if (!answered) {
-            const char* const refused = argument_count > 2 && (first == "--help" || first == "--version")
-                                            ? arguments[2]
-                                            : arguments[1];
+        const bool first_is_known = first == "--help" || first == "--version";
+        if (argument_count > 2 || !first_is_known) {
+            // The first argument that is not taken: the second, after a known one.
+            const char* const refused = first_is_known ? arguments[2] : arguments[1];
             static_cast<void>(std::fprintf(stderr, "varnel: unknown argument '%s'; see 'varnel --help'\n", refused));
             return 2;
         }
