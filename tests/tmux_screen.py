@@ -11,9 +11,14 @@ plain = subprocess.run([varnel], input="\n".join(keys + ["x", "0"]) + "\n", capt
 expected = [line for line in plain if line and all(char in cells for char in line)]
 
 with tempfile.TemporaryDirectory() as folder:
-    environment = dict(os.environ, LC_ALL="C.UTF-8", TMUX_TMPDIR=folder)
-    tmux = lambda *arguments: subprocess.run(["tmux", "-u", "-f", "/dev/null", *arguments], env=environment,
-                                              check=True, capture_output=True, text=True).stdout
+    # A server of its own, on a socket in its own folder: run from inside
+    # tmux, TMUX would otherwise point every command, kill-server too, at the
+    # caller's server.
+    environment = {name: value for name, value in os.environ.items() if not name.startswith("TMUX")}
+    environment.update(LC_ALL="C.UTF-8", TMUX_TMPDIR=folder)
+    socket = os.path.join(folder, "socket")
+    tmux = lambda *arguments: subprocess.run(["tmux", "-u", "-f", "/dev/null", "-S", socket, *arguments],
+                                              env=environment, check=True, capture_output=True, text=True).stdout
     tmux("new-session", "-d", "-x", "100", "-y", "120", varnel)
     try:
         for key in keys:
