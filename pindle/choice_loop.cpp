@@ -139,6 +139,10 @@ private:
     // blocks would, which saves a tenth of the time into a pipe.
     static constexpr std::size_t answers_size = std::size_t{256} * 1024;
     std::array<char, answers_size + short_answer_room> answers_{};
+    // A short answer that still fits is copied whole, padding and all: the
+    // room past the block must hold a whole padded text, or the copy would
+    // run into the members below.
+    static_assert(sizeof(answers_) - answers_size >= sizeof(ShortAnswer::text));
     std::size_t used_ = 0;
     bool output_lost_ = false;
 };

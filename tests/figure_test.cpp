@@ -139,10 +139,10 @@ TEST(Figure, LongRowsMatchTooWhenTheyOutgrowTheBuffer) {
 TEST(Figure, AtATerminalEveryCellAfterATriangleIsMovedToItsColumns) {
     const Terminal terminal = Terminal::of_width(80);
     EXPECT_EQ(drawn(1, Orientation::degrees_90, terminal), "90˚\n△\n\n");
-    EXPECT_EQ(drawn(3, Orientation::degrees_270, terminal), "270˚\n　　▲\n　▲\x1b[5G▲\n△\x1b[3G▲\x1b[5G▲\n\n");
-    EXPECT_EQ(drawn(3, Orientation::degrees_0, terminal), "0˚\n\n△\n▲\x1b[3G▲\n▲\x1b[3G▲\x1b[5G▲\n\n");
+    EXPECT_EQ(drawn(3, Orientation::degrees_270, terminal), "270˚\n　　▲\n　▲\r\x1b[4C▲\n△\r\x1b[2C▲\r\x1b[4C▲\n\n");
+    EXPECT_EQ(drawn(3, Orientation::degrees_0, terminal), "0˚\n\n△\n▲\r\x1b[2C▲\n▲\r\x1b[2C▲\r\x1b[4C▲\n\n");
     EXPECT_EQ(drawn(4, Orientation::degrees_180, terminal),
-              "180˚\n▲\x1b[3G▲\x1b[5G▲\x1b[7G▲\n　▲\x1b[5G　▲\n　　▲\x1b[7G▲\n　　　△\n");
+              "180˚\n▲\r\x1b[2C▲\r\x1b[4C▲\r\x1b[6C▲\n　▲\r\x1b[4C　▲\n　　▲\r\x1b[6C▲\n　　　△\n");
     // 80 columns hold the 40 cells of side 40's widest row, not side 41's.
     EXPECT_NE(drawn(40, Orientation::degrees_90, terminal), drawn(40, Orientation::degrees_90));
     EXPECT_EQ(drawn(41, Orientation::degrees_90, terminal), drawn(41, Orientation::degrees_90));

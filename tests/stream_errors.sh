@@ -37,6 +37,11 @@ if [ -n "$failing_close" ]; then
     stderr=$(printf '%b' "$input" | head -n 1 | ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$failing_close \
         $runner "$program" 2>&1 >/dev/null)
     check "output fails at close" 1 "$name: write error: Input/output error" $? "$stderr"
+    for option in --help --version; do
+        stderr=$(ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$failing_close $runner "$program" "$option" 2>&1 \
+            >/dev/null)
+        check "$option, output fails at close" 1 "$name: write error: Input/output error" $? "$stderr"
+    done
 fi
 
 # Input that cannot be read is no end of input.

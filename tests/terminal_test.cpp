@@ -389,13 +389,13 @@ bool typeable(std::string_view input) {
 }
 
 // The screen's bytes without the moves that place the cell after a triangle
-// cell (ESC [ column G): the plain bytes that a file or pipe gets.
+// cell (CR, ESC [ columns C): the plain bytes that a file or pipe gets.
 std::string without_placing(std::string_view shown) {
     std::string plain;
     std::size_t next = 0;
     while (next < shown.size()) {
-        const std::size_t end = shown.find_first_not_of("0123456789", next + 2);
-        if (shown.substr(next).starts_with("\x1b[") && end != std::string_view::npos && shown[end] == 'G' &&
+        const std::size_t end = shown.find_first_not_of("0123456789", next + 3);
+        if (shown.substr(next).starts_with("\r\x1b[") && end != std::string_view::npos && shown[end] == 'C' &&
             (plain.ends_with("△") || plain.ends_with("▲"))) {
             next = end + 1;
         } else {
@@ -467,6 +467,21 @@ std::string shown_at(Window window, std::string_view lines) {
     return shown;
 }
 
+// Draws `side`, then `side` + 1, in a window of `columns`: the first is to be
+// placed, the second, one cell too wide, drawn plain to wrap as it would
+// anyway.
+void expect_placed_up_to(int side, unsigned short columns) {
+    const std::string lines = all_drawings(side, side + 1);
+    const std::string plain = on_screen(output_of(VARNEL_PATH, lines));
+    const std::string shown = shown_at({"xterm", columns, 40}, lines);
+    const std::string side_prompt = "[SYSTEM] menu_1_power 작동중";
+    const std::size_t wider_side = plain.find(side_prompt, plain.find(side_prompt) + 1);
+    ASSERT_NE(wider_side, std::string::npos);
+    EXPECT_NE(shown, plain) << columns << " columns";
+    EXPECT_TRUE(shown.ends_with(plain.substr(wider_side))) << columns << " columns";
+    EXPECT_EQ(without_placing(shown), plain) << columns << " columns";
+}
+
 TEST(VarnelOnATerminal, DrawsPlainCellsWhereTheyCannotBePlaced) {
     const std::string lines = all_drawings(11, 12);
     const std::string plain = on_screen(output_of(VARNEL_PATH, lines));
@@ -474,15 +489,11 @@ TEST(VarnelOnATerminal, DrawsPlainCellsWhereTheyCannotBePlaced) {
     for (const char* term : {"dumb", "", static_cast<const char*>(nullptr)}) {
         EXPECT_EQ(shown_at({term, 100, 40}, lines), plain) << "TERM=" << (term == nullptr ? "(unset)" : term);
     }
-    // 23 columns hold the 22 of side 11's widest row, not the 24 of side
-    // 12's: side 12 is drawn plain, to wrap as it would anyway.
-    const std::string shown = shown_at({"xterm", 23, 40}, lines);
-    const std::string side_prompt = "[SYSTEM] menu_1_power 작동중";
-    const std::size_t side_12 = plain.find(side_prompt, plain.find(side_prompt) + 1);
-    ASSERT_NE(side_12, std::string::npos);
-    EXPECT_NE(shown, plain);
-    EXPECT_TRUE(shown.ends_with(plain.substr(side_12)));
-    EXPECT_EQ(without_placing(shown), plain);
+    // 23 columns hold the 22 of side 11's widest row, not the 24 of side 12's.
+    expect_placed_up_to(11, 23);
+    // A window that reports 0 columns (a serial line, a pseudo-terminal never
+    // sized) counts as 80.
+    expect_placed_up_to(40, 0);
 }
 
 #ifdef SCREEN_MODEL

@@ -89,17 +89,20 @@ private:
         after_triangle_ = placing_;
     }
 
-    // Moves the cursor to the next cell's first column, 2 * cell + 1, when a
-    // triangle cell came before it. The last cell of a line is never
-    // followed by a move.
+    // Moves the cursor to the next cell's first column, 2 * cell columns from
+    // the line's start, when a triangle cell came before it. The last cell of
+    // a line is never followed by a move.
     void place_after_triangle() {
         if (!after_triangle_) {
             return;
         }
         after_triangle_ = false;
-        // Cursor character absolute, ESC [ column G. Only rows that fit the
-        // window are placed, so the column fits a whole number.
-        console_.print("\x1b[%dG", {static_cast<std::int32_t>(2 * cell_ + 1)});
+        // Carriage return, then cursor forward (ESC [ n C): moves every
+        // terminal since the VT100 takes, unlike the absolute column, which
+        // some terminal descriptions lack. A triangle came before, so n is 2
+        // or more (ESC [ 0 C would move one column). Only rows that fit the
+        // window are placed, so n fits a whole number.
+        console_.print("\r\x1b[%dC", {static_cast<std::int32_t>(2 * cell_)});
     }
 
     Console& console_;

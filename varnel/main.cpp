@@ -12,11 +12,11 @@
 namespace {
 
 constexpr std::string_view usage =
-    "사용법: varnel [--help | --version]\n"
+    "사용법: varnel [--help | --version] [--]\n"
     "한국어로 대화하는 메인 메뉴에서 회전하는 삼각형, 세 수의 크기 비교, 사칙연산과\n나머지 계산기를 고릅니다.\n"
     "인자 없이 실행하면 표준 입력으로 대화합니다. 자세한 설명: man -L ko varnel\n"
     "\n"
-    "Usage: varnel [--help | --version]\n"
+    "Usage: varnel [--help | --version] [--]\n"
     "A Korean console menu of three tools: a rotating triangle, a comparison of\nthree numbers and a calculator.\n"
     "Run without arguments, it talks through standard input and output.\n"
     "The manual page tells all: man varnel\n"
@@ -25,6 +25,40 @@ constexpr std::string_view usage =
     "  --version  버전을 보이고 끝냅니다 / show the version and exit\n";
 
 constexpr std::string_view version = "varnel " VARNEL_VERSION "\n";
+
+// What the command line asks for: at most one of --help and --version, and
+// "--", which ends the options, as for every POSIX utility. Nothing else is
+// taken.
+struct CommandLine {
+    // "--help" or "--version"; empty for the dialogue.
+    std::string_view option;
+    // The first argument not taken, or null.
+    const char* refused = nullptr;
+    // Whether it was refused as an option unknown here, not as one argument
+    // too many.
+    bool unknown = false;
+};
+
+CommandLine read_command_line(int argument_count, char** arguments) {
+    CommandLine line;
+    bool options_ended = false;
+    for (int index = 1; index < argument_count; ++index) {
+        const std::string_view argument = arguments[index];
+        if (!options_ended && argument == "--") {
+            options_ended = true;
+            continue;
+        }
+        const bool known = !options_ended && (argument == "--help" || argument == "--version");
+        if (known && line.option.empty()) {
+            line.option = argument;
+            continue;
+        }
+        line.refused = arguments[index];
+        line.unknown = !options_ended && !known && argument.size() > 1 && argument.front() == '-';
+        break;
+    }
+    return line;
+}
 
 // Prints `text` and closes the output; false when either fails.
 bool print_and_close(varnel::FileDescriptorOutput& output, std::string_view text) {
@@ -38,18 +72,14 @@ bool print_and_close(varnel::FileDescriptorOutput& output, std::string_view text
 
 int main(int argument_count, char** arguments) {
     varnel::FileDescriptorOutput output(1);
-    // The one argument taken is --help or --version; any other is refused
-    // before the dialogue starts.
-    if (argument_count > 1) {
-        const std::string_view first = arguments[1];
-        const bool first_is_known = first == "--help" || first == "--version";
-        if (argument_count > 2 || !first_is_known) {
-            // The first argument that is not taken: the second, after a known one.
-            const char* const refused = first_is_known ? arguments[2] : arguments[1];
-            static_cast<void>(std::fprintf(stderr, "varnel: unknown argument '%s'; see 'varnel --help'\n", refused));
-            return 2;
-        }
-        if (!print_and_close(output, first == "--help" ? usage : version)) {
+    const CommandLine command_line = read_command_line(argument_count, arguments);
+    if (command_line.refused != nullptr) {
+        static_cast<void>(std::fprintf(stderr, "varnel: %s argument '%s'; see 'varnel --help'\n",
+                                       command_line.unknown ? "unknown" : "extra", command_line.refused));
+        return 2;
+    }
+    if (!command_line.option.empty()) {
+        if (!print_and_close(output, command_line.option == "--help" ? usage : version)) {
             static_cast<void>(std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number())));
             return 1;
         }
