@@ -25,6 +25,12 @@ if(WIN32)
   configure_file(packaging/windows-readme.txt ${CMAKE_BINARY_DIR}/README-windows.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_BINARY_DIR}/README-windows.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
+  # The programs carry the C and C++ runtimes linked in: a release packs
+  # their notices and licences too (packaging/notices.sh writes them).
+  set(THIRD_PARTY_NOTICES "" CACHE PATH "Folder of the notices of the libraries linked in, to pack beside the programs")
+  if(THIRD_PARTY_NOTICES)
+    install(DIRECTORY ${THIRD_PARTY_NOTICES}/ DESTINATION .)
+  endif()
   set(WINDOWS_ARCHIVE_ALSO "" CACHE PATH "Build folder of a Windows build in the other encoding, whose programs the archive takes too")
   set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/")
   if(WINDOWS_ARCHIVE_ALSO)
@@ -99,19 +105,12 @@ set(CPACK_STRIP_FILES ON)
 
 # Every time stamp in a package is the time of the commit it is made from,
 # read when packing, or SOURCE_DATE_EPOCH where the packer sets one: two
-# builds of one commit give the same bytes.
+# builds of one commit give the same bytes. A source tree without git takes
+# the date of NEWS.md's newest entry.
 find_package(Git QUIET)
 file(WRITE ${CMAKE_BINARY_DIR}/package-time.cmake
-     "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-  execute_process(COMMAND \"${GIT_EXECUTABLE}\" log -1 --format=%ct WORKING_DIRECTORY \"${CMAKE_SOURCE_DIR}\"
-                  OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-  if(commit_time MATCHES \"^[0-9]+$\")
-    set(ENV{SOURCE_DATE_EPOCH} \${commit_time})
-  else()
-    message(STATUS \"No commit time found: the package carries the time it is made\")
-  endif()
-endif()
-")
+     "set(SOURCE_DIR \"${CMAKE_SOURCE_DIR}\")\nset(GIT \"${GIT_EXECUTABLE}\")\n"
+     "include(\"${CMAKE_SOURCE_DIR}/cmake/package_time.cmake\")\n")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/package-time.cmake)
 
 set(CPACK_PACKAGE_NAME ${package_name})

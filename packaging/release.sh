@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Makes every release file of the checked-out commit in DIR, and nothing
-# else there: the Debian packages for amd64 and arm64, the Windows archive,
-# the programs linked statically for x86_64 and aarch64 Linux in a tarball
-# each, and SHA256SUMS over them all. Installs what it needs from Debian's
-# packages, as .ci/ does.
+# else there: the source tarball, the Debian packages for amd64 and arm64,
+# the Windows archive, the programs linked statically for x86_64 and aarch64
+# Linux in a tarball each, and SHA256SUMS over them all. Installs what it
+# needs from Debian's packages, as .ci/ does.
 #
 #   bash packaging/release.sh DIR
 #
-# Every time stamp is the commit's (a SOURCE_DATE_EPOCH in the environment
-# wins), and everything is built and packed afresh under umask 022, so two
-# clones of one commit give the same files whoever makes them. The builds
-# go to build-release/ in the source tree.
+# Everything is built from the commit's own files, exported with git
+# archive: edits not committed never reach a release file. Every time stamp
+# is the commit's (a SOURCE_DATE_EPOCH in the environment wins), and
+# everything is built and packed afresh under umask 022, so two clones of
+# one commit give the same files whoever makes them. The builds go to
+# build-release/ in the source tree.
 set -euo pipefail
 [ $# = 1 ] || { echo "usage: bash packaging/release.sh DIR" >&2; exit 2; }
 umask 022
@@ -25,11 +27,23 @@ fi
 bash .ci/install-tools.sh cmake g++ git gzip tar dpkg-dev g++-aarch64-linux-gnu g++-mingw-w64-x86-64-posix \
     libc6:arm64 libstdc++6:arm64 libgcc-s1:arm64
 
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
-version=$(sed -nE 's/^project\(varnel_pindle VERSION ([0-9.]+) .*/\1/p' CMakeLists.txt)
+commit=$(git rev-parse --verify HEAD)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct "$commit")}
+if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+    echo "release.sh: the working tree has uncommitted changes; the release is made of commit $commit alone" >&2
+fi
+version=$(git show "$commit:CMakeLists.txt" | sed -nE 's/^project\(varnel_pindle VERSION ([0-9.]+) .*/\1/p')
 work=$root/build-release
 rm -rf "$work"
 mkdir -p "$work"
+
+# The source tarball is the commit's files in one folder; the builds below
+# are made from it.
+source_name=varnel-pindle-$version
+git archive --format=tar --prefix="$source_name/" "$commit" | gzip -9n > "$work/$source_name.tar.gz"
+tar -xzf "$work/$source_name.tar.gz" -C "$work"
+source=$work/$source_name
+cd "$source"
 
 build() {  # folder, configure arguments...
     local folder=$work/$1
@@ -43,11 +57,18 @@ windows=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
 build deb-amd64
 build deb-arm64 "${arm64[@]}"
 build windows-cp949 "${windows[@]}" -DCONSOLE_ENCODING=CP949
-build windows-utf-8 "${windows[@]}" -DWINDOWS_ARCHIVE_ALSO="$work/windows-cp949"
+# The static programs carry the C and C++ runtimes: their notices go with them.
+bash packaging/notices.sh "$work/notices-windows" x86_64-w64-mingw32-g++-posix "MinGW-w64 runtime=libmingw32.a" \
+    winpthreads=libwinpthread.a libstdc++=libstdc++.a libgcc=libgcc.a
+bash packaging/notices.sh "$work/notices-x86_64" g++ glibc=libc.a libstdc++=libstdc++.a libgcc=libgcc.a
+bash packaging/notices.sh "$work/notices-aarch64" aarch64-linux-gnu-g++ glibc=libc.a libstdc++=libstdc++.a libgcc=libgcc.a
+build windows-utf-8 "${windows[@]}" -DWINDOWS_ARCHIVE_ALSO="$work/windows-cp949" \
+    -DTHIRD_PARTY_NOTICES="$work/notices-windows"
 build static-x86_64 -DSTATIC=ON
 build static-aarch64 "${arm64[@]}" -DSTATIC=ON
 
 rm -f "$out"/varnel-pindle[-_]* "$out/SHA256SUMS"
+cp "$work/$source_name.tar.gz" "$out/"
 for folder in deb-amd64 deb-arm64; do
     (cd "$work/$folder" && cpack -G DEB > /dev/null)
     cp "$work/$folder"/varnel-pindle_*.deb "$out/"
@@ -56,7 +77,8 @@ done
 cp "$work/windows-utf-8/varnel-pindle-$version-win64.zip" "$out/"
 
 # One folder a tarball: the stripped programs, their manual pages in English
-# and Korean, the README and the licence.
+# and Korean, a README for whoever unpacks it, the licence and the notices
+# of the libraries linked in.
 for architecture in x86_64 aarch64; do
     build_folder=$work/static-$architecture
     name=varnel-pindle-$version-$architecture-linux
@@ -68,7 +90,10 @@ for architecture in x86_64 aarch64; do
         cp "$build_folder/man/$program.1" "$folder/$program.1"
         cp "$build_folder/man/ko/$program.1" "$folder/ko/$program.1"
     done
-    cp README.md LICENSE "$folder/"
+    sed -e "s/@PROJECT_VERSION@/$version/" -e "s/@ARCHITECTURE@/$architecture/" packaging/linux-readme.txt \
+        > "$folder/README.txt"
+    cp LICENSE "$folder/"
+    cp -r "$work/notices-$architecture/." "$folder/"
     tar --sort=name --format=gnu --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner \
         --mode=u=rwX,go=rX -C "$work/tarballs" -cf - "$name" | gzip -9n > "$out/$name.tar.gz"
 done
