@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 
 namespace varnel {
@@ -43,8 +44,16 @@ void Console::print(std::string_view format, std::initializer_list<FormatArg> ar
         if (directive == 'd') {
             written = std::to_chars(text.data(), text.data() + text.size(), static_cast<std::int32_t>(value));
         } else {
+#ifdef __cpp_lib_to_chars
             // Exactly rounded like the C library's "%f", in every locale.
             written = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 6);
+#else
+            // A C++ library without floating-point to_chars (the browser
+            // build's): its C library's "%f" is exactly rounded, and its
+            // locale is always "C".
+            const int length = std::snprintf(text.data(), text.size(), "%.6f", value);
+            written.ptr = text.data() + std::clamp(length, 0, static_cast<int>(text.size()) - 1);
+#endif
         }
         write(std::string_view(text.data(), static_cast<std::size_t>(written.ptr - text.data())));
     }

@@ -4,6 +4,10 @@
 #include <array>
 #include <charconv>
 #include <system_error>
+#ifndef __cpp_lib_to_chars
+#include <cmath>
+#include <cstdlib>
+#endif
 
 namespace varnel {
 
@@ -126,7 +130,18 @@ public:
         const std::int64_t point = std::clamp(point_, -point_limit, point_limit);
         end = std::to_chars(end, text.data() + text.size(), point).ptr;
         float magnitude = 0.0F;
-        if (std::from_chars(text.data(), end, magnitude).ec == std::errc::result_out_of_range) {
+#ifdef __cpp_lib_to_chars
+        const bool out_of_range = std::from_chars(text.data(), end, magnitude).ec == std::errc::result_out_of_range;
+#else
+        // A C++ library without floating-point from_chars (the browser
+        // build's): its C library's strtof rounds exactly too, and in the
+        // "C" locale, the only one there. Beyond the largest float it gives
+        // infinity; too small, zero.
+        *end = '\0';
+        magnitude = std::strtof(text.data(), nullptr);
+        const bool out_of_range = std::isinf(magnitude) || magnitude == 0.0F;
+#endif
+        if (out_of_range) {
             // Too small rounds to zero; too large is no number here.
             if (point > 0) {
                 return false;

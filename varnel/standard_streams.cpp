@@ -12,6 +12,14 @@
 
 #include <algorithm>
 #include <cstring>
+#elif defined(__EMSCRIPTEN__)
+#include <unistd.h>
+
+// In a browser the page's terminal, under Node.js the process's own
+// descriptors: the host, a JavaScript library linked in, does the reads and
+// writes. A read suspends the program (Asyncify) until the host has bytes.
+extern "C" long web_host_read(int descriptor, char* bytes, unsigned long count);
+extern "C" long web_host_write(int descriptor, const char* bytes, unsigned long count);
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -34,6 +42,8 @@ bool try_again(int error_number) {
 long read_some(int descriptor, char* bytes, std::size_t count) {
 #ifdef _WIN32
     return _read(descriptor, bytes, static_cast<unsigned>(count));
+#elif defined(__EMSCRIPTEN__)
+    return web_host_read(descriptor, bytes, count);
 #else
     return static_cast<long>(::read(descriptor, bytes, count));
 #endif
@@ -67,7 +77,7 @@ std::size_t whole_characters(const char* bytes, std::size_t count) {
     return whole;
 #endif
 }
-#else
+#elif !defined(__EMSCRIPTEN__)
 // Waits until a descriptor left non-blocking can take more output. Should the
 // wait fail, the next write says why.
 void wait_until_writable(int descriptor) {
@@ -138,6 +148,8 @@ long FileDescriptorOutput::write_some(const char* bytes, std::size_t count) {
     }
     // Text mode: every line ends in CR LF, as in any Windows program.
     return _write(descriptor_, bytes, static_cast<unsigned>(count));
+#elif defined(__EMSCRIPTEN__)
+    return web_host_write(descriptor_, bytes, count);
 #else
     return static_cast<long>(::write(descriptor_, bytes, count));
 #endif
@@ -198,7 +210,7 @@ std::streamsize FileDescriptorOutput::xsputn(const char* bytes, std::streamsize 
         } else if (!try_again(errno)) {
             error_number_ = errno;
         } else if (errno != EINTR) {
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
             wait_until_writable(descriptor_);
 #endif
         }
@@ -215,7 +227,7 @@ FileDescriptorOutput::int_type FileDescriptorOutput::overflow(int_type byte) {
 }
 
 bool FileDescriptorInput::wait_for_input() {
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
     // An output with no reader left reports an error here; a closed one is
     // no descriptor at all. A failed poll leaves the decision to the read.
     std::array<pollfd, 2> watched{pollfd{descriptor_, POLLIN, 0}, pollfd{output_.descriptor(), 0, 0}};
@@ -230,7 +242,8 @@ bool FileDescriptorInput::wait_for_input() {
         output_.mark_lost(error_of_a_write_without_reader(output_.descriptor()));
     }
 #endif
-    // On Windows a reader that went away is met at the next write.
+    // On Windows a reader that went away is met at the next write; a
+    // browser's terminal never goes away while the program runs.
     return output_.error_number() == 0;
 }
 

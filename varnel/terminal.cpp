@@ -1,6 +1,14 @@
 #include "terminal.hpp"
 
-#ifndef _WIN32
+#ifdef __EMSCRIPTEN__
+#include <cstring>
+
+// The host, a JavaScript library linked in: whether a descriptor is the
+// page's terminal (in a browser) or a terminal at all (under Node.js), and
+// that terminal's width in columns, 0 where it tells none.
+extern "C" int web_host_is_terminal(int descriptor);
+extern "C" unsigned web_host_columns(int descriptor);
+#elif !defined(_WIN32)
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -30,7 +38,12 @@ Terminal Terminal::of_output(int descriptor, const char* term) noexcept {
     static_cast<void>(term);
 #else
     const bool takes_control_sequences = term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
-    if (takes_control_sequences && ::isatty(descriptor) == 1) {
+#ifdef __EMSCRIPTEN__
+    const bool is_terminal = web_host_is_terminal(descriptor) != 0;
+#else
+    const bool is_terminal = ::isatty(descriptor) == 1;
+#endif
+    if (takes_control_sequences && is_terminal) {
         terminal.descriptor_ = descriptor;
     }
 #endif
@@ -54,7 +67,11 @@ std::uint32_t Terminal::columns() const noexcept {
     if (fixed_columns_ != 0) {
         return fixed_columns_;
     }
-#ifndef _WIN32
+#ifdef __EMSCRIPTEN__
+    if (const unsigned width = web_host_columns(descriptor_); width > 0) {
+        return width;
+    }
+#elif !defined(_WIN32)
     winsize window{};
     if (::ioctl(descriptor_, TIOCGWINSZ, &window) == 0 && window.ws_col > 0) {
         return window.ws_col;
