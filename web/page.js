@@ -180,13 +180,15 @@
     handedOver = [];
     waitingRead = null;
     term.focus();
-    window['create_' + program]({
-      host: host(current),
-      // Standard error, a line at a time: the programs write it only for
-      // arguments, which the page gives none.
-      printErr: function (line) { term.write(line + '\r\n'); },
-      print: function (line) { term.write(line + '\r\n'); },
-      preRun: [function (module) { module.ENV.TERM = 'xterm-256color'; }],
+    programLoaded.then(function () {
+      return window['create_' + program]({
+        host: host(current),
+        // Standard error, a line at a time: the programs write it only for
+        // arguments, which the page gives none.
+        printErr: function (line) { term.write(line + '\r\n'); },
+        print: function (line) { term.write(line + '\r\n'); },
+        preRun: [function (module) { module.ENV.TERM = 'xterm-256color'; }],
+      });
     }).then(function (module) {
       var argv = module._malloc(8);
       module.HEAPU32[argv >> 2] = module.allocateUTF8(program);
@@ -205,10 +207,14 @@
   runAgainButton.addEventListener('click', run);
 
   // The program's own script, loaded as a classic script so that a page
-  // opened from disk can load it too.
-  var script = document.createElement('script');
-  script.src = program + '.js';
-  script.onload = run;
-  script.onerror = function () { statusLine.textContent = program + '.js 를 불러오지 못했습니다 / could not be loaded'; };
-  document.body.appendChild(script);
+  // opened from disk can load it too. Whatever is typed meanwhile waits for
+  // the program, as typing ahead at a terminal does.
+  var programLoaded = new Promise(function (resolve, reject) {
+    var script = document.createElement('script');
+    script.src = program + '.js';
+    script.onload = resolve;
+    script.onerror = function () { reject(new Error(program + '.js could not be loaded')); };
+    document.body.appendChild(script);
+  });
+  run();
 })();
