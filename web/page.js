@@ -64,6 +64,49 @@
   var waitingRead = null;
   var session = null;
 
+  // Output not yet taken in by the terminal: the chunk being filled, the
+  // count of bytes staged or written but not yet parsed, and the program's
+  // wait for them to drain. Larger chunks let the terminal parse more at a
+  // time; the program's own blocks are 64 KiB.
+  var chunkSize = 1 << 20;
+  var highWater = 4 << 20;
+  var lowWater = 1 << 20;
+  var staged = null;
+  var stagedLength = 0;
+  var unwritten = 0;
+  var whenDrained = null;
+
+  function stage(bytes) {
+    for (var taken = 0; taken < bytes.length;) {
+      if (staged === null) {
+        staged = new Uint8Array(chunkSize);
+        stagedLength = 0;
+        // Written at the latest once the program waits or ends.
+        queueMicrotask(flushStaged);
+      }
+      var count = Math.min(bytes.length - taken, chunkSize - stagedLength);
+      staged.set(bytes.subarray(taken, taken + count), stagedLength);
+      stagedLength += count;
+      taken += count;
+      unwritten += count;
+      if (stagedLength === chunkSize) flushStaged();
+    }
+  }
+
+  function flushStaged() {
+    if (staged === null) return;
+    var chunk = staged.subarray(0, stagedLength);
+    staged = null;
+    term.write(chunk, function () {
+      unwritten -= chunk.length;
+      if (whenDrained !== null && unwritten <= lowWater) {
+        var resume = whenDrained;
+        whenDrained = null;
+        resume();
+      }
+    });
+  }
+
   function handOver(text) {
     handedOver.push(encoder.encode(text));
     editing = [];
@@ -132,6 +175,8 @@
     if (session === null) return;
     session.interrupted = true;
     waitingRead = null;
+    whenDrained = null;
+    staged = null;
     ended(130);
   }
 
@@ -154,16 +199,20 @@
           answerRead();
         });
       },
-      // Each block waits until the terminal has taken it in: output is paced
-      // by the terminal, and memory stays bounded, however long the drawing.
+      // Output goes to the terminal in chunks of up to chunkSize, paced by
+      // its write callbacks: once it holds more than highWater not yet
+      // taken in, the program waits until it is down to lowWater. Memory
+      // stays bounded and the page keeps answering, however long the drawing.
       write: function (descriptor, bytes) {
-        var block = bytes.slice();
-        if (Array.isArray(window.outputTap)) window.outputTap.push(block);
+        if (current.interrupted) return new Promise(function () {});
+        if (Array.isArray(window.outputTap)) window.outputTap.push(bytes.slice());
+        stage(bytes);
+        if (unwritten <= highWater) return bytes.length;
+        flushStaged();
         return new Promise(function (resolve) {
-          if (current.interrupted) return;
-          term.write(block, function () {
-            if (!current.interrupted) resolve(block.length);
-          });
+          whenDrained = function () {
+            if (!current.interrupted) resolve(bytes.length);
+          };
         });
       },
       isTerminal: function (descriptor) { return descriptor === 1; },

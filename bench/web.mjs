@@ -1,0 +1,132 @@
+// The web page's figures, in headless Chromium on this machine:
+// - the gzipped weight of everything varnel's page loads;
+// - the time from navigation to varnel's first menu on the screen;
+// - how long side 1000 in all four orientations takes to be on the screen,
+//   typed at the page, against writing the same bytes straight into the
+//   same terminal with term.write: in one write, and in writes of the size
+//   the page hands the terminal (1 MiB).
+// Times are the best of RUNS, taking turns; each ends at the first
+// animation frame after the terminal has taken the last byte in.
+//
+//   node bench/web.mjs [SITE] [RUNS]     (default build-web/site, 5 runs)
+//
+// Needs the site (bash web/build.sh), Debian's chromium and web/'s npm
+// packages (npm ci in web/).
+import { execFileSync } from 'node:child_process';
+import { createRequire } from 'node:module';
+import { readFileSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { dirname, extname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { gzipSync } from 'node:zlib';
+
+const root = resolve(dirname(fileURLToPath(import.meta.url)), '..');
+const site = resolve(process.argv[2] || join(root, 'build-web/site'));
+const runs = Number(process.argv[3] || 5);
+const { chromium } = createRequire(join(root, 'web/'))('playwright-core');
+
+const pageFiles = ['index.html', 'page.css', 'xterm.css', 'xterm.js', 'addon-fit.js', 'page.js', 'varnel.js'];
+const weight = pageFiles.reduce((sum, file) => sum + gzipSync(readFileSync(join(site, file)), { level: 9 }).length, 0);
+
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css' };
+const server = createServer((request, response) => {
+  const path = join(site, new URL(request.url, 'http://localhost').pathname);
+  try {
+    const body = readFileSync(path);
+    response.writeHead(200, { 'Content-Type': types[extname(path)] || 'application/octet-stream' }).end(body);
+  } catch {
+    response.writeHead(404).end();
+  }
+});
+await new Promise((done) => server.listen(0, '127.0.0.1', done));
+const url = `http://127.0.0.1:${server.address().port}/index.html`;
+const browser = await chromium.launch({
+  executablePath: '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync'],
+});
+
+// Records, at each animation frame, when the screen first shows `text`.
+function watchFor(text) {
+  window.seenAt = null;
+  const look = () => {
+    const buffer = window.term && window.term.buffer.active;
+    for (let row = buffer ? buffer.length - 1 : -1; row >= Math.max(0, buffer ? buffer.length - 60 : 0); row--) {
+      if (buffer.getLine(row).translateToString(true).includes(text)) {
+        window.seenAt = performance.now();
+        return;
+      }
+    }
+    requestAnimationFrame(look);
+  };
+  requestAnimationFrame(look);
+}
+
+// The bytes of the drawing, as a pipe gets them from the same program under
+// Node.js: side 1000 is wider than the window, so the page gets them too.
+const drawing = execFileSync(process.execPath, [join(site, 'varnel.js')], { input: '1\n1000\nl\nl\nl\n', maxBuffer: 1 << 26 });
+const drawn = drawing.subarray(drawing.indexOf(Buffer.from('0˚\n')));
+
+async function freshPage() {
+  const page = await browser.newPage({ viewport: { width: 1000, height: 800 } });
+  await page.addInitScript(watchFor, '[0]프로그램 종료');
+  await page.goto(url);
+  await page.waitForFunction(() => window.seenAt !== null, null, { timeout: 20000 });
+  return page;
+}
+
+const firstMenu = [];
+const typed = [];
+const straight = [];
+const straightInChunks = [];
+for (let run = 0; run < runs; run++) {
+  // The program, on a fresh page: side 1000 typed ahead at its prompt.
+  let page = await freshPage();
+  firstMenu.push(await page.evaluate(() => window.seenAt));
+  await page.evaluate(() => window.term.input('1\r', true));
+  await page.waitForFunction(() => window.term.buffer.active.getLine(window.term.buffer.active.baseY +
+    window.term.buffer.active.cursorY - 1).translateToString(true).includes('(양의 정수)'));
+  await page.evaluate((watch) => {
+    (0, eval)(`(${watch})`)('menu_1_command_result : 3');
+    window.startedAt = performance.now();
+    window.term.input('1000\rl\rl\rl\r', true);
+  }, watchFor.toString());
+  await page.waitForFunction(() => window.seenAt !== null, null, { timeout: 120000, polling: 100 });
+  typed.push(await page.evaluate(() => window.seenAt - window.startedAt));
+  await page.close();
+
+  // The same bytes, straight into the terminal of another fresh page: in
+  // one write, and in writes of the page's own chunk size, all at once.
+  for (const [times, chunk] of [[straight, 0], [straightInChunks, 1 << 20]]) {
+    page = await freshPage();
+    times.push(await page.evaluate(([base64, size]) => {
+      const data = Uint8Array.from(atob(base64), (character) => character.charCodeAt(0));
+      const started = performance.now();
+      return new Promise((done) => {
+        const chunks = [];
+        for (let at = 0; at < data.length; at += size || data.length) chunks.push(data.subarray(at, at + (size || data.length)));
+        let left = chunks.length;
+        for (const piece of chunks) {
+          window.term.write(piece, () => {
+            left -= 1;
+            if (left === 0) requestAnimationFrame(() => done(performance.now() - started));
+          });
+        }
+      });
+    }, [drawn.toString('base64'), chunk]));
+    await page.close();
+  }
+}
+await browser.close();
+server.close();
+
+const best = (times) => Math.min(...times);
+const ms = (time) => `${time.toFixed(0)} ms`;
+console.log(`varnel's page, gzipped (${pageFiles.join(', ')}): ${weight} bytes (${(weight / 1000).toFixed(1)} KB)`);
+console.log(`navigation to the first menu: best ${ms(best(firstMenu))} of ${firstMenu.map(ms).join(', ')}`);
+console.log(`side 1000, four orientations (${drawn.length} bytes):`);
+console.log(`  typed at the page:      best ${ms(best(typed))} of ${typed.map(ms).join(', ')}`);
+console.log(`  term.write of the same: best ${ms(best(straight))} of ${straight.map(ms).join(', ')}`);
+console.log(`  term.write in 1 MiB:    best ${ms(best(straightInChunks))} of ${straightInChunks.map(ms).join(', ')}`);
+console.log(`  ratio of the best, typed to one term.write: ${(best(typed) / best(straight)).toFixed(2)}`);
+console.log(`  ratio of the best, typed to 1 MiB writes:   ${(best(typed) / best(straightInChunks)).toFixed(2)}`);
