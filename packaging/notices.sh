@@ -7,7 +7,8 @@
 #
 #   notices.sh FOLDER COMPILER NAME=ARCHIVE...
 #
-# ARCHIVE is a file name such as libc.a, found where COMPILER links it from.
+# ARCHIVE is a file name such as libc.a, found where COMPILER links it from,
+# or the absolute path of a file of the library's package.
 set -euo pipefail
 [ $# -ge 3 ] || { echo "usage: notices.sh FOLDER COMPILER NAME=ARCHIVE..." >&2; exit 2; }
 folder=$1
@@ -18,20 +19,23 @@ notice=$folder/THIRD-PARTY-NOTICES.txt
 cat > "$notice" <<'EOF'
 Libraries linked into these programs / 이 프로그램에 링크된 라이브러리
 
-The programs are MIT-licensed (LICENSE). Linked statically into them is code
+The programs are MIT-licensed (LICENSE). Built into them is code
 of the libraries below, each under its own licence: its Debian copyright
 file is in licenses/PACKAGE.copyright, and the licence texts it refers to
 are in licenses/ too. The source of each is Debian's source package of the
 version named, from the Debian archive or snapshot.debian.org.
 
-프로그램 자체는 MIT 라이선스(LICENSE)입니다. 아래 라이브러리의 코드가 정적으로
-함께 링크되어 있으며, 각각의 라이선스는 licenses/ 폴더에 있습니다.
+프로그램 자체는 MIT 라이선스(LICENSE)입니다. 아래 라이브러리의 코드가
+프로그램에 함께 들어 있으며, 각각의 라이선스는 licenses/ 폴더에 있습니다.
 
 EOF
 licence_texts=()
 for pair in "$@"; do
     name=${pair%%=*}
-    archive=$("$compiler" -print-file-name="${pair#*=}")
+    case ${pair#*=} in
+        /*) archive=${pair#*=} ;;
+        *) archive=$("$compiler" -print-file-name="${pair#*=}") ;;
+    esac
     [ -f "$archive" ] || { echo "$compiler links no ${pair#*=}" >&2; exit 1; }
     package=$(dpkg -S "$(readlink -f "$archive")" | head -n 1 | cut -d: -f1)
     version=$(dpkg-query -W -f='${Version}' "$package")

@@ -2,7 +2,8 @@
 # Makes every release file of the checked-out commit in DIR, and nothing
 # else there: the source tarball, the Debian packages for amd64 and arm64,
 # the Windows archive, the programs linked statically for x86_64 and aarch64
-# Linux in a tarball each, and SHA256SUMS over them all. Installs what it
+# Linux in a tarball each, the web site in a zip archive, and SHA256SUMS
+# over them all. Installs what it
 # needs from Debian's packages, as .ci/ does.
 #
 #   bash packaging/release.sh DIR
@@ -97,6 +98,26 @@ for architecture in x86_64 aarch64; do
     tar --sort=name --format=gnu --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner \
         --mode=u=rwX,go=rX -C "$work/tarballs" -cf - "$name" | gzip -9n > "$out/$name.tar.gz"
 done
+
+# The web site in one folder: the page, both programs, xterm.js, a README,
+# the licence and the notices of xterm.js and of Emscripten's libraries
+# built into the programs. Zipped with the commit's time and in name order.
+bash web/build.sh "$work/web" > "$work/web.log"
+name=varnel-pindle-$version-web
+folder=$work/web-archive/$name
+mkdir -p "$folder"
+cp "$work/web/site/"* "$folder/"
+sed "s/@PROJECT_VERSION@/$version/" packaging/web-readme.txt > "$folder/README.txt"
+cp LICENSE "$folder/"
+bash packaging/notices.sh "$folder" em++ \
+    "Emscripten's C and C++ libraries (musl, libc++, libc++abi, compiler-rt)=/usr/share/emscripten/system/lib/libc/musl/COPYRIGHT"
+cp web/node_modules/@xterm/xterm/LICENSE "$folder/licenses/xterm.js-LICENSE"
+cp web/node_modules/@xterm/addon-fit/LICENSE "$folder/licenses/addon-fit-LICENSE"
+printf '%s\n  from npm, @xterm/xterm %s and @xterm/addon-fit %s (MIT)\n  licence: licenses/xterm.js-LICENSE, licenses/addon-fit-LICENSE\n' \
+    xterm.js "$(sed -nE 's/^  "version": "(.*)",$/\1/p' web/node_modules/@xterm/xterm/package.json)" \
+    "$(sed -nE 's/^  "version": "(.*)",$/\1/p' web/node_modules/@xterm/addon-fit/package.json)" \
+    >> "$folder/THIRD-PARTY-NOTICES.txt"
+python3 packaging/zip_folder.py "$work/web-archive" "$name" "$out/$name.zip"
 
 (cd "$out" && sha256sum -- varnel-pindle_*.deb varnel-pindle-*.zip varnel-pindle-*.tar.gz > SHA256SUMS)
 echo "release $version in $out:"
