@@ -20,6 +20,7 @@ fi
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # Smallest code: the page loads it whole. Node.js runs the tests (the
 # toolchain's default adds an option that Node.js 20 refuses).
-emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" "$@" > /dev/null
+emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" "$@" \
+    > /dev/null 2> >(grep -v "^configure: " >&2)
 cmake --build "$build" -j2
 echo "site: $build/site"
