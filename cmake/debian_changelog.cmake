@@ -1,10 +1,13 @@
 # Writes the Debian changelog of NEWS.md: one entry a release, its items as
-# the entry's lines, dated at noon UTC of the release's day.
+# the entry's lines, dated at noon UTC of the release's day (an older release
+# of the same day as a newer one an hour before that one).
 #
 #   cmake -DNEWS=NEWS.md -DOUTPUT=changelog -DPACKAGE=name -DMAINTAINER="..." -P debian_changelog.cmake
 file(STRINGS ${NEWS} lines)
 set(changelog "")
 set(entry_open FALSE)
+set(newer_day "")
+set(hour 12)
 set(weekdays Sun Mon Tue Wed Thu Fri Sat)
 set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
 
@@ -38,7 +41,19 @@ foreach(line IN LISTS lines)
     string(LENGTH "${padded_day}" padded_length)
     math(EXPR padded_start "${padded_length} - 2")
     string(SUBSTRING "${padded_day}" ${padded_start} 2 padded_day)
-    set(entry_date "${weekday_name}, ${padded_day} ${month_name} ${year} 12:00:00 +0000")
+    # Each entry must be dated after the one below it: a release on the
+    # same day as a newer one is dated an hour before it.
+    if("${year}-${month}-${day}" STREQUAL "${newer_day}")
+      math(EXPR hour "${hour} - 1")
+    else()
+      set(hour 12)
+    endif()
+    set(newer_day "${year}-${month}-${day}")
+    string(SUBSTRING "0${hour}" 0 -1 padded_hour)
+    string(LENGTH "${padded_hour}" padded_length)
+    math(EXPR padded_start "${padded_length} - 2")
+    string(SUBSTRING "${padded_hour}" ${padded_start} 2 padded_hour)
+    set(entry_date "${weekday_name}, ${padded_day} ${month_name} ${year} ${padded_hour}:00:00 +0000")
     if(changelog)
       string(APPEND changelog "\n")
     endif()
