@@ -186,7 +186,7 @@ test('varnel: on the screen every triangle cell of sides 1 to 12, four orientati
   await page.close();
 });
 
-test('the keys of a terminal in canonical mode: Backspace, Ctrl-U, Ctrl-D, Ctrl-C, and running again', async () => {
+test('the keys of a terminal in canonical mode: Backspace, Ctrl-U, Ctrl-D, paste, and running again', async () => {
   const page = await open('pindle');
   // Backspace over a Korean letter erases it, both its columns.
   await page.keyboard.type('가');
@@ -214,8 +214,8 @@ test('the keys of a terminal in canonical mode: Backspace, Ctrl-U, Ctrl-D, Ctrl-
   await page.evaluate(() => { window.outputTap = []; });
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => document.getElementById('status').textContent.includes('running'));
-  await page.keyboard.type('2 0');
-  await page.keyboard.press('Enter');
+  // Pasted text is typed text, its line ends Enter.
+  await page.evaluate(() => window.term.paste('2 0\n'));
   assert.equal(await endedStatus(page), 0);
   assert.equal((await output(page)).toString('utf8'), '2번\n프로그램이 종료되었습니다~ :)\n\n\n');
   await page.close();
