@@ -50,8 +50,8 @@ const browser = await chromium.launch({
 function watchFor(text) {
   window.seenAt = null;
   const look = () => {
-    const buffer = window.term && window.term.buffer.active;
-    for (let row = buffer ? buffer.length - 1 : -1; row >= Math.max(0, buffer ? buffer.length - 60 : 0); row--) {
+    const buffer = window.term ? window.term.buffer.active : null;
+    for (let row = buffer ? buffer.length - 1 : -1; buffer && row >= Math.max(0, buffer.length - 60); row--) {
       if (buffer.getLine(row).translateToString(true).includes(text)) {
         window.seenAt = performance.now();
         return;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Writes into FOLDER the notices of the libraries a statically linked build
-# carries: THIRD-PARTY-NOTICES.txt names each library, the Debian package its
+# Writes into FOLDER the notices of the libraries that a build carries
+# compiled in: THIRD-PARTY-NOTICES.txt names each library, the Debian package its
 # archive came from, that package's version and its source package, and
 # licenses/ holds each package's copyright file with the full texts of the
 # licences those files only point to (the reader may have no Debian system).
@@ -17,7 +17,7 @@ shift 2
 mkdir -p "$folder/licenses"
 notice=$folder/THIRD-PARTY-NOTICES.txt
 cat > "$notice" <<'EOF'
-Libraries linked into these programs / 이 프로그램에 링크된 라이브러리
+Libraries built into these programs / 이 프로그램에 들어 있는 라이브러리
 
 The programs are MIT-licensed (LICENSE). Built into them is code
 of the libraries below, each under its own licence: its Debian copyright

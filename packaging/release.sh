@@ -3,8 +3,8 @@
 # else there: the source tarball, the Debian packages for amd64 and arm64,
 # the Windows archive, the programs linked statically for x86_64 and aarch64
 # Linux in a tarball each, the web site in a zip archive, and SHA256SUMS
-# over them all. Installs what it
-# needs from Debian's packages, as .ci/ does.
+# over them all. Installs what it needs from Debian's packages and the npm
+# registry, as .ci/ does.
 #
 #   bash packaging/release.sh DIR
 #

@@ -12,7 +12,7 @@
 # "@VERSION@" in NAME.out stands for the version the programs were built as.
 #
 # Environment:
-#   TRANSCRIPT_VERSION   that version, such as 1.1.0
+#   TRANSCRIPT_VERSION   that version, such as 1.2.0
 #   TRANSCRIPT_ENCODING  the program's console encoding when not UTF-8: the
 #                        expected output is converted to it with iconv
 #   TRANSCRIPT_RUNNER    a command that starts the program (such as wine)
