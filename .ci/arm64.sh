@@ -8,7 +8,7 @@ start=$SECONDS
 
 # The arm64 C and C++ libraries (for the package's computed dependencies)
 # and GoogleTest come from Debian's arm64 packages, through multiarch.
-if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+if ! dpkg --print-foreign-architectures | grep -x arm64 > /dev/null; then
     dpkg --add-architecture arm64
 fi
 bash .ci/install-tools.sh g++-aarch64-linux-gnu qemu-user libc6:arm64 libstdc++6:arm64 libgcc-s1:arm64 libgtest-dev:arm64
@@ -52,7 +52,7 @@ if [ "$(files "$deb")" != "$(files "$amd64_deb")" ]; then
 fi
 for program in varnel pindle; do
     dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/bin/$program" > "build-arm64/packed-$program"
-    if ! file "build-arm64/packed-$program" | grep -q 'ARM aarch64'; then
+    if ! file "build-arm64/packed-$program" | grep 'ARM aarch64' > /dev/null; then
         echo "$deb holds no aarch64 $program"
         status=1
     fi

@@ -33,7 +33,7 @@ for program in varnel pindle; do
         for artifact in "$work/$program/artifacts"/*; do
             [ -f "$artifact" ] || continue
             echo "reproducer $(basename "$artifact") (run: $build/bin/${program}_fuzzer FILE):"
-            od -A d -c "$artifact" | head -n 40
+            od -A d -c "$artifact" | sed -n 1,40p
         done
     fi
 done

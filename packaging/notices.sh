@@ -37,7 +37,7 @@ for pair in "$@"; do
         *) archive=$("$compiler" -print-file-name="${pair#*=}") ;;
     esac
     [ -f "$archive" ] || { echo "$compiler links no ${pair#*=}" >&2; exit 1; }
-    package=$(dpkg -S "$(readlink -f "$archive")" | head -n 1 | cut -d: -f1)
+    package=$(dpkg -S "$(readlink -f "$archive")" | sed -n '1s/:.*//p')
     version=$(dpkg-query -W -f='${Version}' "$package")
     source=$(dpkg-query -W -f='${source:Package} ${source:Version}' "$package")
     copyright=/usr/share/doc/$package/copyright

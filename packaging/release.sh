@@ -22,7 +22,7 @@ mkdir -p "$1"
 out=$(cd "$1" && pwd)
 cd "$root"
 
-if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+if ! dpkg --print-foreign-architectures | grep -x arm64 > /dev/null; then
     dpkg --add-architecture arm64
 fi
 bash .ci/install-tools.sh cmake g++ git gzip tar dpkg-dev g++-aarch64-linux-gnu g++-mingw-w64-x86-64-posix \
