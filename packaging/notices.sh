@@ -19,11 +19,13 @@ notice=$folder/THIRD-PARTY-NOTICES.txt
 cat > "$notice" <<'EOF'
 Libraries built into these programs / 이 프로그램에 들어 있는 라이브러리
 
-The programs are MIT-licensed (LICENSE). Built into them is code
-of the libraries below, each under its own licence: its Debian copyright
-file is in licenses/PACKAGE.copyright, and the licence texts it refers to
-are in licenses/ too. The source of each is Debian's source package of the
-version named, from the Debian archive or snapshot.debian.org.
+The programs are MIT-licensed (LICENSE). Built into them is code of the
+libraries below, each under its own licence, in licenses/. A library taken
+from a Debian package has that package's copyright file there, as
+licenses/PACKAGE.copyright, with the licence texts it refers to; its source
+is Debian's source package of the version named, from the Debian archive or
+snapshot.debian.org. A library taken from npm has its own licence file
+there, as named; its source is the npm package of the version named.
 
 프로그램 자체는 MIT 라이선스(LICENSE)입니다. 아래 라이브러리의 코드가
 프로그램에 함께 들어 있으며, 각각의 라이선스는 licenses/ 폴더에 있습니다.
@@ -48,6 +50,8 @@ for pair in "$@"; do
     mapfile -t -O "${#licence_texts[@]}" licence_texts < <(grep -oE '/usr/share/common-licenses/[A-Za-z0-9.+-]*[A-Za-z0-9]' "$copyright")
 done
 for text in $(printf '%s\n' "${licence_texts[@]}" | LC_ALL=C sort -u); do
+    # A licence text that a copyright file names must be there to copy.
+    [ -e "$text" ] || { echo "a copyright file names $text, which is missing" >&2; exit 1; }
     # GPL and LGPL name the newest version: kept under that version's name.
-    [ -e "$text" ] && cp "$(readlink -f "$text")" "$folder/licenses/"
+    cp "$(readlink -f "$text")" "$folder/licenses/"
 done

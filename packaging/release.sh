@@ -16,12 +16,15 @@
 # build-release/ in the source tree.
 set -euo pipefail
 [ $# = 1 ] || { echo "usage: bash packaging/release.sh DIR" >&2; exit 2; }
+# A line on standard error as each step starts, with the time so far.
+step() { printf 'release.sh: %s (%ss so far)\n' "$1" "$SECONDS" >&2; }
 umask 022
 root=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$1"
 out=$(cd "$1" && pwd)
 cd "$root"
 
+step "installing the tools"
 if ! dpkg --print-foreign-architectures | grep -x arm64 > /dev/null; then
     dpkg --add-architecture arm64
 fi
@@ -48,6 +51,7 @@ cd "$source"
 
 build() {  # folder, configure arguments...
     local folder=$work/$1
+    step "building $1"
     shift
     cmake -S . -B "$folder" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release "$@" > "$folder.log"
     cmake --build "$folder" -j2 >> "$folder.log"
@@ -59,6 +63,7 @@ build deb-amd64
 build deb-arm64 "${arm64[@]}"
 build windows-cp949 "${windows[@]}" -DCONSOLE_ENCODING=CP949
 # The static programs carry the C and C++ runtimes: their notices go with them.
+step "collecting the libraries' notices"
 bash packaging/notices.sh "$work/notices-windows" x86_64-w64-mingw32-g++-posix "MinGW-w64 runtime=libmingw32.a" \
     winpthreads=libwinpthread.a libstdc++=libstdc++.a libgcc=libgcc.a
 bash packaging/notices.sh "$work/notices-x86_64" g++ glibc=libc.a libstdc++=libstdc++.a libgcc=libgcc.a
@@ -68,6 +73,7 @@ build windows-utf-8 "${windows[@]}" -DWINDOWS_ARCHIVE_ALSO="$work/windows-cp949"
 build static-x86_64 -DSTATIC=ON
 build static-aarch64 "${arm64[@]}" -DSTATIC=ON
 
+step "packing the Debian packages and the Windows archive"
 rm -f "$out"/varnel-pindle[-_]* "$out/SHA256SUMS"
 cp "$work/$source_name.tar.gz" "$out/"
 for folder in deb-amd64 deb-arm64; do
@@ -80,6 +86,7 @@ cp "$work/windows-utf-8/varnel-pindle-$version-win64.zip" "$out/"
 # One folder a tarball: the stripped programs, their manual pages in English
 # and Korean, a README for whoever unpacks it, the licence and the notices
 # of the libraries linked in.
+step "packing the static programs' tarballs"
 for architecture in x86_64 aarch64; do
     build_folder=$work/static-$architecture
     name=varnel-pindle-$version-$architecture-linux
@@ -102,6 +109,7 @@ done
 # The web site in one folder: the page, both programs, xterm.js, a README,
 # the licence and the notices of xterm.js and of Emscripten's libraries
 # built into the programs. Zipped with the commit's time and in name order.
+step "building the web site"
 bash web/build.sh "$work/web" > "$work/web.log"
 name=varnel-pindle-$version-web
 folder=$work/web-archive/$name
@@ -117,8 +125,10 @@ printf '%s\n  from npm, @xterm/xterm %s and @xterm/addon-fit %s (MIT)\n  licence
     xterm.js "$(sed -nE 's/^  "version": "(.*)",$/\1/p' web/node_modules/@xterm/xterm/package.json)" \
     "$(sed -nE 's/^  "version": "(.*)",$/\1/p' web/node_modules/@xterm/addon-fit/package.json)" \
     >> "$folder/THIRD-PARTY-NOTICES.txt"
+step "packing the web archive"
 python3 packaging/zip_folder.py "$work/web-archive" "$name" "$out/$name.zip"
 
 (cd "$out" && sha256sum -- varnel-pindle_*.deb varnel-pindle-*.zip varnel-pindle-*.tar.gz > SHA256SUMS)
+step "done"
 echo "release $version in $out:"
 cat "$out/SHA256SUMS"

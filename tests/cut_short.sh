@@ -25,7 +25,7 @@ for input in "$directory"/*.in; do
     for ((kept = 0; kept < lines; kept++)); do
         head -n "$kept" "$input" > "$work/input"
         # shellcheck disable=SC2086 # the runner may be a command with arguments
-        timeout 10 ${TRANSCRIPT_RUNNER:-} "$program" < "$work/input" > "$work/output"
+        timeout 60 ${TRANSCRIPT_RUNNER:-} "$program" < "$work/input" > "$work/output"
         status=$?
         runs=$((runs + 1))
         size=$(stat -c %s "$work/output")

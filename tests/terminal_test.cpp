@@ -130,10 +130,10 @@ public:
     }
 
     // What the screen showed until it ends in `ending`, or what came before
-    // the wait gave up (two seconds without a byte) or the program closed
+    // the wait gave up (ten seconds without a byte) or the program closed
     // the terminal.
     std::string shown_until(std::string_view ending) {
-        while (!screen_.ends_with(ending) && more_shown(2000)) {
+        while (!screen_.ends_with(ending) && more_shown(10000)) {
         }
         std::string shown;
         shown.swap(screen_);
@@ -143,7 +143,7 @@ public:
     // Everything the screen shows until the program has ended.
     std::string shown_to_the_end() {
         while (more_shown(50) || status_within(0) == -1) {
-            if (now_ms() > started_ms_ + 10000) {
+            if (now_ms() > started_ms_ + 30000) {
                 break;
             }
         }
@@ -230,7 +230,7 @@ TEST(VarnelOnATerminal, ShowsEveryPromptBeforeAnythingIsTyped) {
                         "계속 하시겠습니까?\n(y : Yes, n : No)\n"));
     varnel.type("n\r0\r");
     EXPECT_TRUE(varnel.shown_until(on_screen("종료되었습니다~ :)\n\n\n")).ends_with(on_screen(":)\n\n\n")));
-    EXPECT_EQ(varnel.status_within(1000), 0);
+    EXPECT_EQ(varnel.status_within(10000), 0);
 }
 
 // Lines typed up to a read of one kind, and the end of the screen when the
@@ -258,7 +258,7 @@ void expect_one_ctrl_d_ends(const char* path, const WaitingRead& read) {
     }
     ASSERT_TRUE(shown.ends_with(ending)) << read.kind << ", " << shown.size() << " bytes shown";
     program.type(ctrl_d);
-    EXPECT_EQ(program.status_within(1000), 0) << "one Ctrl-D at " << read.kind;
+    EXPECT_EQ(program.status_within(10000), 0) << "one Ctrl-D at " << read.kind;
 }
 
 TEST(VarnelOnATerminal, OneCtrlDEndsItAtEveryKindOfRead) {
@@ -308,7 +308,7 @@ TEST(VarnelOnATerminal, CtrlDAfterPartOfALineDeliversThePart) {
     varnel.type("\r");
     EXPECT_TRUE(varnel.shown_until(on_screen("[0]프로그램 종료\n")).ends_with(on_screen(main_menu)));
     varnel.type(ctrl_d);
-    EXPECT_EQ(varnel.status_within(1000), 0);
+    EXPECT_EQ(varnel.status_within(10000), 0);
 }
 
 TEST(PindleOnATerminal, CtrlDAfterPartOfALineDeliversThePart) {
@@ -323,7 +323,7 @@ TEST(PindleOnATerminal, CtrlDAfterPartOfALineDeliversThePart) {
     pindle.type("2");
     pindle.type(ctrl_d);
     pindle.type(ctrl_d);
-    EXPECT_EQ(pindle.status_within(1000), 0);
+    EXPECT_EQ(pindle.status_within(10000), 0);
     EXPECT_EQ(pindle.shown_to_the_end(), on_screen("2번\n"));
 }
 
@@ -427,7 +427,7 @@ void expect_transcripts_on_a_terminal(const char* path, const std::string& direc
         ASSERT_TRUE(program.started());
         program.type(keys);
         const std::string shown = program.shown_to_the_end();
-        EXPECT_EQ(program.status_within(1000), 0) << name;
+        EXPECT_EQ(program.status_within(10000), 0) << name;
         EXPECT_EQ(without_placing(shown), on_screen(expected_output(name + ".out"))) << name;
         ++compared;
     }
@@ -463,7 +463,7 @@ std::string shown_at(Window window, std::string_view lines) {
     EXPECT_TRUE(varnel.started());
     varnel.type(typed(lines));
     std::string shown = varnel.shown_to_the_end();
-    EXPECT_EQ(varnel.status_within(1000), 0);
+    EXPECT_EQ(varnel.status_within(10000), 0);
     return shown;
 }
 

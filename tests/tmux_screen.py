@@ -23,7 +23,7 @@ with tempfile.TemporaryDirectory() as folder:
     try:
         for key in keys:
             tmux("send-keys", key, "Enter")
-        deadline = time.monotonic() + 10
+        deadline = time.monotonic() + 30
         while time.monotonic() < deadline:
             screen = tmux("capture-pane", "-p", "-S", "-").rstrip("\n").split("\n")
             # Done when the last drawing, 90 degrees, is followed by the prompt.

@@ -20,6 +20,7 @@
 // writes. A read suspends the program (Asyncify) until the host has bytes.
 extern "C" long web_host_read(int descriptor, char* bytes, unsigned long count);
 extern "C" long web_host_write(int descriptor, const char* bytes, unsigned long count);
+extern "C" int web_host_output_error(int descriptor);
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -240,6 +241,13 @@ bool FileDescriptorInput::wait_for_input() {
         output_.mark_lost(EBADF);
     } else if ((output_events & static_cast<unsigned>(POLLERR | POLLHUP)) != 0) {
         output_.mark_lost(error_of_a_write_without_reader(output_.descriptor()));
+    }
+#elif defined(__EMSCRIPTEN__)
+    // The host tells of an output it knows to be lost (under Node.js, a
+    // descriptor the program was started without).
+    const int output_error = web_host_output_error(output_.descriptor());
+    if (output_error != 0) {
+        output_.mark_lost(output_error);
     }
 #endif
     // On Windows a reader that went away is met at the next write; a

@@ -15,9 +15,6 @@ command -v npm > /dev/null || { echo "web/build.sh needs Node.js and npm" >&2; e
 if ! (cd "$root/web" && npm ls --depth=0 > /dev/null 2>&1); then
     (cd "$root/web" && npm ci --no-audit --no-fund)
 fi
-# Emscripten's linker runs JavaScript that needs Debian's own Node.js
-# modules (acorn), which Node.js does not look for by itself.
-export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # Smallest code: the page loads it whole. Node.js runs the tests (the
 # toolchain's default adds an option that Node.js 20 refuses).
 emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" "$@" \
