@@ -62,27 +62,15 @@ if (typeof process === 'object' && typeof require === 'function' && require.main
         return descriptor === 1 && process.stdout.isTTY ? process.stdout.columns || 0 : 0;
       },
     };
-    createProgram({
-      host: host,
-      // The C library's standard error comes a line at a time.
-      printErr: function (line) { fs.writeSync(2, line + '\n'); },
-      print: function (line) { fs.writeSync(2, line + '\n'); },
-      preRun: [function (program) {
-        if (process.env.TERM !== undefined) program.ENV.TERM = process.env.TERM;
-      }],
-    }).then(function (program) {
-      var names = [process.argv[1]].concat(process.argv.slice(2));
-      var argv = program._malloc(4 * (names.length + 1));
-      names.forEach(function (name, index) {
-        program.HEAPU32[(argv >> 2) + index] = program.allocateUTF8(name);
+    var environment = process.env.TERM !== undefined ? { TERM: process.env.TERM } : {};
+    // The C library's standard error comes a line at a time.
+    var printLine = function (line) { fs.writeSync(2, line + '\n'); };
+    launchProgram(createProgram, host, [process.argv[1]].concat(process.argv.slice(2)), environment, printLine)
+      .then(function (status) {
+        process.exitCode = status;
+      }, function (error) {
+        fs.writeSync(2, String(error && error.stack || error) + '\n');
+        process.exitCode = 70;
       });
-      program.HEAPU32[(argv >> 2) + names.length] = 0;
-      return program.ccall('main', 'number', ['number', 'number'], [names.length, argv], { async: true });
-    }).then(function (status) {
-      process.exitCode = status;
-    }, function (error) {
-      fs.writeSync(2, String(error && error.stack || error) + '\n');
-      process.exitCode = 70;
-    });
   })(module.exports);
 }

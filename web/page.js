@@ -1,11 +1,14 @@
 // The page: one of the two programs, compiled to WebAssembly, in an xterm.js
-// terminal that behaves like a Linux terminal in canonical mode. The
-// program's bytes reach the terminal untouched; the terminal turns each line
-// feed into CR LF, as a terminal's output processing does.
+// terminal that behaves like a Linux terminal in canonical mode. This file
+// only wires the parts: the terminal and what surrounds it, and each run of
+// the program with a line discipline (line_discipline.js) and an output
+// pacer (output_pacer.js) of its own. The program's bytes reach the terminal
+// untouched; the terminal turns each line feed into CR LF, as a terminal's
+// output processing does.
 //
-// A classic script, not a module, so that the page also runs opened from
-// disk. For tests: window.term is the terminal, and window.outputTap, where
-// a caller sets it to an array, collects a copy of every block of output.
+// Classic scripts, not modules, so that the page also runs opened from disk.
+// For tests: window.term is the terminal, and window.outputTap, where a
+// caller sets it to an array, collects a copy of every block of output.
 (function () {
   'use strict';
 
@@ -14,246 +17,22 @@
   var program = programs.indexOf(requested) >= 0 ? requested : 'varnel';
   document.title = program + ' · WebAssembly';
   document.getElementById('program-' + program).setAttribute('aria-current', 'page');
+  document.getElementById('about-' + program).hidden = false;
   var statusLine = document.getElementById('status');
   var runAgainButton = document.getElementById('run-again');
+  var terminalElement = document.getElementById('terminal');
+  var touchDevice = window.matchMedia('(pointer: coarse)').matches;
+  // On a phone the words fold away, leaving the terminal its room.
+  if (window.matchMedia('(max-width: 600px)').matches) document.getElementById('about').open = false;
 
-  var term = new Terminal({
-    convertEol: true,
-    cursorBlink: true,
-    fontSize: 15,
-    // Korean monospace fonts first, as the device has them.
-    fontFamily: '"D2Coding", "NanumGothicCoding", "Nanum Gothic Coding", "Noto Sans Mono CJK KR", ' +
-      '"Noto Sans CJK KR", "Source Han Sans K", "NanumGothic", "Malgun Gothic", "Apple SD Gothic Neo", ' +
-      'ui-monospace, "DejaVu Sans Mono", monospace',
-  });
-  var fitAddon = new FitAddon.FitAddon();
-  term.loadAddon(fitAddon);
-  term.open(document.getElementById('terminal'));
-  fitAddon.fit();
-  window.addEventListener('resize', function () { fitAddon.fit(); });
-  window.term = term;
-  term.focus();
-
-  var encoder = new TextEncoder();
-
-  // Columns a typed character takes, for Backspace: two for East Asian wide
-  // and full-width characters, as xterm.js draws them; control characters
-  // echo as two (^X).
-  function columnsOf(character) {
-    var code = character.codePointAt(0);
-    if (code < 0x20 || code === 0x7f) return 2;
-    var wide = (code >= 0x1100 && code <= 0x115f) || (code >= 0x2e80 && code <= 0x303e) ||
-      (code >= 0x3040 && code <= 0xa4cf) || (code >= 0xac00 && code <= 0xd7a3) ||
-      (code >= 0xf900 && code <= 0xfaff) || (code >= 0xfe30 && code <= 0xfe4f) ||
-      (code >= 0xff00 && code <= 0xff60) || (code >= 0xffe0 && code <= 0xffe6) ||
-      (code >= 0x1f300 && code <= 0x1f64f) || (code >= 0x1f900 && code <= 0x1f9ff) ||
-      (code >= 0x20000 && code <= 0x3fffd);
-    return wide ? 2 : 1;
-  }
-
-  function erase(character) {
-    var columns = columnsOf(character);
-    term.write('\b'.repeat(columns) + ' '.repeat(columns) + '\b'.repeat(columns));
-  }
-
-  // The line discipline: the line being typed, echoed and editable, and the
-  // lines handed over but not yet read. An empty block is the end of input
-  // (Ctrl-D at the start of a line), read once.
-  var editing = [];
-  var handedOver = [];
-  var waitingRead = null;
-  var session = null;
-
-  // Output not yet taken in by the terminal: the chunk being filled, the
-  // count of bytes staged or written but not yet parsed, and the program's
-  // wait for them to drain. Larger chunks let the terminal parse more at a
-  // time; the program's own blocks are 64 KiB.
-  var chunkSize = 1 << 20;
-  var highWater = 4 << 20;
-  var lowWater = 1 << 20;
-  var staged = null;
-  var stagedLength = 0;
-  var unwritten = 0;
-  var whenDrained = null;
-
-  function stage(bytes) {
-    for (var taken = 0; taken < bytes.length;) {
-      if (staged === null) {
-        staged = new Uint8Array(chunkSize);
-        stagedLength = 0;
-        // Written at the latest once the program waits or ends.
-        queueMicrotask(flushStaged);
-      }
-      var count = Math.min(bytes.length - taken, chunkSize - stagedLength);
-      staged.set(bytes.subarray(taken, taken + count), stagedLength);
-      stagedLength += count;
-      taken += count;
-      unwritten += count;
-      if (stagedLength === chunkSize) flushStaged();
-    }
-  }
-
-  function flushStaged() {
-    if (staged === null) return;
-    var chunk = staged.subarray(0, stagedLength);
-    staged = null;
-    term.write(chunk, function () {
-      unwritten -= chunk.length;
-      if (whenDrained !== null && unwritten <= lowWater) {
-        var resume = whenDrained;
-        whenDrained = null;
-        resume();
-      }
-    });
-  }
-
-  function handOver(text) {
-    handedOver.push(encoder.encode(text));
-    editing = [];
-    answerRead();
-  }
-
-  // A read takes at most one handed-over line, as a terminal's does.
-  function answerRead() {
-    if (waitingRead === null || handedOver.length === 0) return;
-    var block = handedOver[0];
-    var count = waitingRead.count;
-    if (block.length <= count) {
-      handedOver.shift();
-    } else {
-      handedOver[0] = block.subarray(count);
-      block = block.subarray(0, count);
-    }
-    var resolve = waitingRead.resolve;
-    waitingRead = null;
-    resolve(block);
-  }
-
-  function typed(character) {
-    switch (character) {
-      case '\r':
-      case '\n':
-        term.write('\r\n');
-        handOver(editing.join('') + '\n');
-        break;
-      case '\x7f':
-      case '\b':
-        if (editing.length > 0) erase(editing.pop());
-        break;
-      case '\x15':  // Ctrl-U
-        while (editing.length > 0) erase(editing.pop());
-        break;
-      case '\x04':  // Ctrl-D: the line so far, or the end of input
-        handOver(editing.join(''));
-        break;
-      case '\x03':  // Ctrl-C
-        term.write('^C\r\n');
-        interrupt();
-        break;
-      default: {
-        var code = character.codePointAt(0);
-        editing.push(character);
-        term.write(code < 0x20 || code === 0x7f ? '^' + String.fromCharCode(code ^ 0x40) : character);
-      }
-    }
-  }
-
-  term.onData(function (data) {
-    if (session === null) {
-      if (data.indexOf('\r') >= 0) run();
-      return;
-    }
-    for (var character of data) {
-      if (session === null) break;
-      typed(character);
-    }
-  });
-
-  // Ends the running program where it stands: its pending read or write is
-  // never answered, so it never runs again.
-  function interrupt() {
-    if (session === null) return;
-    session.interrupted = true;
-    waitingRead = null;
-    whenDrained = null;
-    staged = null;
-    ended(130);
-  }
-
-  function ended(status) {
-    session = null;
-    editing = [];
-    handedOver = [];
-    statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status;
-    term.write('\r\n[' + program + ': 상태 ' + status + ' / status ' + status + '; Enter: 다시 실행 / run again]\r\n');
-    runAgainButton.hidden = false;
-    runAgainButton.focus();
-  }
-
-  function host(current) {
-    return {
-      read: function (descriptor, count) {
-        return new Promise(function (resolve) {
-          if (current.interrupted) return;
-          waitingRead = { count: count, resolve: resolve };
-          answerRead();
-        });
-      },
-      // Output goes to the terminal in chunks of up to chunkSize, paced by
-      // its write callbacks: once it holds more than highWater not yet
-      // taken in, the program waits until it is down to lowWater. Memory
-      // stays bounded and the page keeps answering, however long the drawing.
-      write: function (descriptor, bytes) {
-        if (current.interrupted) return new Promise(function () {});
-        if (Array.isArray(window.outputTap)) window.outputTap.push(bytes.slice());
-        stage(bytes);
-        if (unwritten <= highWater) return bytes.length;
-        flushStaged();
-        return new Promise(function (resolve) {
-          whenDrained = function () {
-            if (!current.interrupted) resolve(bytes.length);
-          };
-        });
-      },
-      isTerminal: function (descriptor) { return descriptor === 1; },
-      columns: function () { return term.cols; },
-    };
-  }
-
-  function run() {
-    runAgainButton.hidden = true;
-    statusLine.textContent = program + ' 실행 중 / running';
-    var current = { interrupted: false };
-    session = current;
-    editing = [];
-    handedOver = [];
-    waitingRead = null;
-    term.focus();
-    programLoaded.then(function () {
-      return window['create_' + program]({
-        host: host(current),
-        // Standard error, a line at a time: the programs write it only for
-        // arguments, which the page gives none.
-        printErr: function (line) { term.write(line + '\r\n'); },
-        print: function (line) { term.write(line + '\r\n'); },
-        preRun: [function (module) { module.ENV.TERM = 'xterm-256color'; }],
-      });
-    }).then(function (module) {
-      var argv = module._malloc(8);
-      module.HEAPU32[argv >> 2] = module.allocateUTF8(program);
-      module.HEAPU32[(argv >> 2) + 1] = 0;
-      return module.ccall('main', 'number', ['number', 'number'], [1, argv], { async: true });
-    }).then(function (status) {
-      if (session === current) ended(status);
-    }, function (error) {
-      if (session === current) {
-        term.write('\r\n' + String(error) + '\r\n');
-        ended(70);
-      }
-    });
-  }
-
-  runAgainButton.addEventListener('click', run);
+  // The font that ships with the page, cut into slices by Unicode range:
+  // the browser loads the slices this text needs before the terminal
+  // measures its cells; the rest come as they are drawn.
+  var fontFamily = 'Nanum Gothic Coding';
+  var fontSize = 15;
+  var fontReady = document.fonts && document.fonts.load
+    ? document.fonts.load(fontSize + 'px "' + fontFamily + '"', 'W 메인 메뉴 작동중 △▲　').catch(function () {})
+    : Promise.resolve();
 
   // The program's own script, loaded as a classic script so that a page
   // opened from disk can load it too. Whatever is typed meanwhile waits for
@@ -265,5 +44,164 @@
     script.onerror = function () { reject(new Error(program + '.js could not be loaded')); };
     document.body.appendChild(script);
   });
-  run();
+
+  fontReady.then(function () {
+    var term = openTerminal();
+    var current = null;
+
+    // A run: the program with a line discipline and an output pacer of its
+    // own, so that nothing of one run reaches the next.
+    function run() {
+      runAgainButton.classList.add('held-back');
+      runAgainButton.disabled = true;
+      statusLine.textContent = program + ' 실행 중 / running';
+      var thisRun = { ended: false };
+      thisRun.pacer = new OutputPacer(function (chunk, parsed) { term.write(chunk, parsed); });
+      thisRun.discipline = new LineDiscipline({
+        echo: function (text) { term.write(text); },
+        widthOf: widthOf(term),
+        column: function () { return term.buffer.active.cursorX; },
+        columns: function () { return term.cols; },
+        // Ends the program where it stands: its pending read or write is
+        // never answered, so it never runs again.
+        signal: function (name) { ended(thisRun, name === 'QUIT' ? 131 : 130); },
+      });
+      current = thisRun;
+      term.focus();
+      var host = {
+        read: function (descriptor, count) { return thisRun.discipline.read(count); },
+        write: function (descriptor, bytes) {
+          if (!thisRun.ended && Array.isArray(window.outputTap)) window.outputTap.push(bytes.slice());
+          return thisRun.pacer.take(bytes);
+        },
+        isTerminal: function (descriptor) { return descriptor === 1; },
+        columns: function () { return term.cols; },
+      };
+      // Standard error, a line at a time: the programs write it only for
+      // arguments, which the page gives none.
+      var printLine = function (line) { term.write(line + '\r\n'); };
+      programLoaded.then(function () {
+        return launchProgram(window['create_' + program], host, [program], { TERM: 'xterm-256color' }, printLine);
+      }).then(function (status) {
+        ended(thisRun, status);
+      }, function (error) {
+        if (!thisRun.ended) term.write('\r\n' + String(error) + '\r\n');
+        ended(thisRun, 70);
+      });
+    }
+
+    function ended(thisRun, status) {
+      if (thisRun.ended) return;
+      thisRun.ended = true;
+      thisRun.discipline.close();
+      thisRun.pacer.stop();
+      current = null;
+      statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status;
+      term.write('\r\n[' + program + ': 상태 ' + status + ' / status ' + status + '; Enter: 다시 실행 / run again]\r\n');
+      runAgainButton.classList.remove('held-back');
+      runAgainButton.disabled = false;
+    }
+
+    function typed(data) {
+      if (current !== null) current.discipline.type(data);
+      else if (data.indexOf('\r') >= 0) run();
+    }
+
+    term.onData(typed);
+    runAgainButton.addEventListener('click', run);
+    setUpExtraKeys(term, typed);
+    setUpScreenReaderSwitch(term);
+    run();
+  });
+
+  function openTerminal() {
+    var term = new Terminal({
+      convertEol: true,
+      cursorBlink: true,
+      fontSize: fontSize,
+      // The shipped font first, then the device's own Korean monospace fonts.
+      fontFamily: '"' + fontFamily + '", "D2Coding", "NanumGothicCoding", "Noto Sans Mono CJK KR", ' +
+        'ui-monospace, "DejaVu Sans Mono", monospace',
+      screenReaderMode: rememberedScreenReaderMode(),
+    });
+    var fitAddon = new FitAddon.FitAddon();
+    term.loadAddon(fitAddon);
+    term.open(terminalElement);
+    fitAddon.fit();
+    // Refitted whenever its room changes: the window, the bar above when a
+    // program ends, the words folding, a phone's keyboard.
+    new ResizeObserver(function () { fitAddon.fit(); }).observe(terminalElement);
+    scrollOnSwipes(term);
+    window.term = term;
+    return term;
+  }
+
+  // Columns xterm.js gives a text, from its own Unicode tables: what
+  // Backspace must erase is what it drew.
+  function widthOf(term) {
+    var unicode = term._core && term._core.unicodeService;
+    if (!unicode || typeof unicode.getStringCellWidth !== 'function') {
+      throw new Error('this xterm.js does not tell the width of a character');
+    }
+    return function (text) { return unicode.getStringCellWidth(text); };
+  }
+
+  // A swipe scrolls the history by the rows it passed over.
+  function scrollOnSwipes(term) {
+    var lastY = null;
+    var left = 0;
+    terminalElement.addEventListener('touchstart', function (event) {
+      if (event.touches.length === 1) lastY = event.touches[0].clientY;
+    }, { passive: true });
+    terminalElement.addEventListener('touchmove', function (event) {
+      if (lastY === null || event.touches.length !== 1) return;
+      var rowHeight = terminalElement.clientHeight / term.rows;
+      left += (lastY - event.touches[0].clientY) / rowHeight;
+      lastY = event.touches[0].clientY;
+      var rows = Math.trunc(left);
+      if (rows !== 0) {
+        term.scrollLines(rows);
+        left -= rows;
+      }
+      event.preventDefault();
+    }, { passive: false });
+    terminalElement.addEventListener('touchend', function () { lastY = null; left = 0; });
+  }
+
+  // On a touch device, a row of the keys a phone's keyboard lacks. A tap
+  // sends the key and leaves the focus, and so the keyboard, in the terminal.
+  function setUpExtraKeys(term, typed) {
+    var row = document.getElementById('extra-keys');
+    row.hidden = !touchDevice;
+    var keys = { tab: '\t', 'ctrl-u': '\x15', 'ctrl-d': '\x04', 'ctrl-c': '\x03' };
+    Array.prototype.forEach.call(row.querySelectorAll('button'), function (button) {
+      button.addEventListener('pointerdown', function (event) { event.preventDefault(); });
+      button.addEventListener('click', function () {
+        typed(keys[button.dataset.key]);
+        term.focus();
+      });
+    });
+  }
+
+  // xterm.js's screen reader mode, switched on the page and remembered.
+  function rememberedScreenReaderMode() {
+    try {
+      return window.localStorage.getItem('screenReaderMode') === 'on';
+    } catch (error) {
+      return false;  // storage refused (some browsers from disk)
+    }
+  }
+
+  function setUpScreenReaderSwitch(term) {
+    var box = document.getElementById('screen-reader');
+    box.checked = term.options.screenReaderMode;
+    box.addEventListener('change', function () {
+      term.options.screenReaderMode = box.checked;
+      try {
+        window.localStorage.setItem('screenReaderMode', box.checked ? 'on' : 'off');
+      } catch (error) {
+        // Not remembered, but on for this visit.
+      }
+    });
+  }
 })();
