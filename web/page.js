@@ -26,13 +26,30 @@
   if (window.matchMedia('(max-width: 600px)').matches) document.getElementById('about').open = false;
 
   // The font that ships with the page, cut into slices by Unicode range:
-  // the browser loads the slices this text needs before the terminal
-  // measures its cells; the rest come as they are drawn.
+  // the slices the menu and the drawings need are loaded before the
+  // terminal measures its cells; the rest come as they are drawn. Each
+  // slice is asked for by itself: WebKit's document.fonts.load(font, text)
+  // leaves some of them unloaded.
   var fontFamily = 'Nanum Gothic Coding';
   var fontSize = 15;
-  var fontReady = document.fonts && document.fonts.load
-    ? document.fonts.load(fontSize + 'px "' + fontFamily + '"', 'W 메인 메뉴 작동중 △▲　').catch(function () {})
-    : Promise.resolve();
+  var fontReady = loadFontFor('W 메인 메뉴 작동중 △▲　').catch(function () {});
+
+  function loadFontFor(text) {
+    if (!document.fonts || typeof document.fonts.forEach !== 'function') return Promise.resolve();
+    // WebKit lists a style sheet's faces only once styles are worked out.
+    void document.documentElement.offsetHeight;
+    var codes = Array.from(text, function (character) { return character.codePointAt(0); });
+    var loads = [];
+    document.fonts.forEach(function (face) {
+      if (face.family.replace(/["']/g, '') !== fontFamily) return;
+      var covers = face.unicodeRange.split(',').some(function (range) {
+        var ends = range.trim().replace(/^U\+/i, '').split('-').map(function (end) { return parseInt(end, 16); });
+        return codes.some(function (code) { return code >= ends[0] && code <= (ends.length > 1 ? ends[1] : ends[0]); });
+      });
+      if (covers) loads.push(face.load());
+    });
+    return Promise.all(loads);
+  }
 
   // The program's own script, loaded as a classic script so that a page
   // opened from disk can load it too. Whatever is typed meanwhile waits for
