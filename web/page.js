@@ -7,13 +7,16 @@
 // output processing does.
 //
 // Classic scripts, not modules, so that the page also runs opened from disk.
-// For tests: window.term is the terminal, and window.outputTap, where a
-// caller sets it to an array, collects a copy of every block of output.
+// For tests: window.term is the terminal, and window.outputTap, an array
+// where the address has a `tap` parameter (or a caller sets one), collects
+// a copy of every block of output.
 (function () {
   'use strict';
 
   var programs = ['varnel', 'pindle'];
-  var requested = new URLSearchParams(window.location.search).get('program');
+  var parameters = new URLSearchParams(window.location.search);
+  var requested = parameters.get('program');
+  if (parameters.has('tap')) window.outputTap = [];
   var program = programs.indexOf(requested) >= 0 ? requested : 'varnel';
   document.title = program + ' · WebAssembly';
   document.getElementById('program-' + program).setAttribute('aria-current', 'page');
