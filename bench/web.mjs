@@ -1,10 +1,14 @@
 // The web page's figures, in headless Chromium on this machine:
-// - the gzipped weight of everything varnel's page loads;
+// - the gzipped weight of everything varnel's page loads but the font, and
+//   the bytes of the font's slices the first menu loads;
 // - the time from navigation to varnel's first menu on the screen;
 // - how long side 1000 in all four orientations takes to be on the screen,
 //   typed at the page, against writing the same bytes straight into the
 //   same terminal with term.write: in one write, and in writes of the size
-//   the page hands the terminal (1 MiB).
+//   the page hands the terminal (1 MiB);
+// - the longest gap between animation frames while that drawing is typed;
+// - the time from Ctrl-C, on a drawing of side 100000, to the status line
+//   saying the program ended.
 // Times are the best of RUNS, taking turns; each ends at the first
 // animation frame after the terminal has taken the last byte in.
 //
@@ -25,14 +29,17 @@ const site = resolve(process.argv[2] || join(root, 'build-web/site'));
 const runs = Number(process.argv[3] || 5);
 const { chromium } = createRequire(join(root, 'web/'))('playwright-core');
 
-const pageFiles = ['index.html', 'page.css', 'xterm.css', 'xterm.js', 'addon-fit.js', 'page.js', 'varnel.js'];
+const pageFiles = ['index.html', 'page.css', 'xterm.css', 'xterm.js', 'addon-fit.js', 'line_discipline.js',
+  'output_pacer.js', 'page.js', 'varnel.js', 'favicon.svg', 'fonts/nanum-gothic-coding.css'];
 const weight = pageFiles.reduce((sum, file) => sum + gzipSync(readFileSync(join(site, file)), { level: 9 }).length, 0);
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css' };
+let fontBytes = 0;
 const server = createServer((request, response) => {
   const path = join(site, new URL(request.url, 'http://localhost').pathname);
   try {
     const body = readFileSync(path);
+    if (path.endsWith('.woff2')) fontBytes += body.length;
     response.writeHead(200, { 'Content-Type': types[extname(path)] || 'application/octet-stream' }).end(body);
   } catch {
     response.writeHead(404).end();
@@ -76,23 +83,48 @@ async function freshPage() {
 }
 
 const firstMenu = [];
+const fontsForFirstMenu = [];
+const longestGap = [];
+const stopped = [];
 const typed = [];
 const straight = [];
 const straightInChunks = [];
 for (let run = 0; run < runs; run++) {
   // The program, on a fresh page: side 1000 typed ahead at its prompt.
+  fontBytes = 0;
   let page = await freshPage();
   firstMenu.push(await page.evaluate(() => window.seenAt));
+  fontsForFirstMenu.push(fontBytes);
   await page.evaluate(() => window.term.input('1\r', true));
   await page.waitForFunction(() => window.term.buffer.active.getLine(window.term.buffer.active.baseY +
     window.term.buffer.active.cursorY - 1).translateToString(true).includes('(양의 정수)'));
   await page.evaluate((watch) => {
     (0, eval)(`(${watch})`)('menu_1_command_result : 3');
     window.startedAt = performance.now();
+    // Every animation frame's time while it draws.
+    window.frames = [];
+    const frame = (time) => {
+      window.frames.push(time);
+      if (window.seenAt === null) requestAnimationFrame(frame);
+    };
+    requestAnimationFrame(frame);
     window.term.input('1000\rl\rl\rl\r', true);
   }, watchFor.toString());
   await page.waitForFunction(() => window.seenAt !== null, null, { timeout: 120000, polling: 100 });
   typed.push(await page.evaluate(() => window.seenAt - window.startedAt));
+  longestGap.push(await page.evaluate(() => Math.max(...window.frames.slice(1).map((time, at) => time - window.frames[at]))));
+  // Ctrl-C on side 100000, once more than a megabyte is out.
+  await page.evaluate(() => window.term.input('x\r1\r100000\r', true));
+  await page.waitForFunction(() => window.term.buffer.active.length > 900 &&
+    window.term.buffer.active.getLine(window.term.buffer.active.length - 2).translateToString(true).includes('▲'));
+  stopped.push(await page.evaluate(() => new Promise((done) => {
+    const status = document.getElementById('status');
+    const started = performance.now();
+    new MutationObserver(() => {
+      if (status.textContent.includes('130')) done(performance.now() - started);
+    }).observe(status, { childList: true, characterData: true, subtree: true });
+    window.term.input('\x03', true);
+  })));
   await page.close();
 
   // The same bytes, straight into the terminal of another fresh page: in
@@ -123,6 +155,7 @@ server.close();
 const best = (times) => Math.min(...times);
 const ms = (time) => `${time.toFixed(0)} ms`;
 console.log(`varnel's page, gzipped (${pageFiles.join(', ')}): ${weight} bytes (${(weight / 1000).toFixed(1)} KB)`);
+console.log(`font slices the first menu loads: ${fontsForFirstMenu[0]} bytes (${(fontsForFirstMenu[0] / 1000).toFixed(1)} KB)`);
 console.log(`navigation to the first menu: best ${ms(best(firstMenu))} of ${firstMenu.map(ms).join(', ')}`);
 console.log(`side 1000, four orientations (${drawn.length} bytes):`);
 console.log(`  typed at the page:      best ${ms(best(typed))} of ${typed.map(ms).join(', ')}`);
@@ -130,3 +163,5 @@ console.log(`  term.write of the same: best ${ms(best(straight))} of ${straight.
 console.log(`  term.write in 1 MiB:    best ${ms(best(straightInChunks))} of ${straightInChunks.map(ms).join(', ')}`);
 console.log(`  ratio of the best, typed to one term.write: ${(best(typed) / best(straight)).toFixed(2)}`);
 console.log(`  ratio of the best, typed to 1 MiB writes:   ${(best(typed) / best(straightInChunks)).toFixed(2)}`);
+console.log(`  longest gap between animation frames while typed: best ${ms(best(longestGap))} of ${longestGap.map(ms).join(', ')}`);
+console.log(`Ctrl-C on side 100000 to the status line: best ${ms(best(stopped))} of ${stopped.map(ms).join(', ')}`);

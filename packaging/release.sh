@@ -107,15 +107,14 @@ for architecture in x86_64 aarch64; do
 done
 
 # The web site in one folder: the page, both programs, xterm.js, a README,
-# the licence and the notices of xterm.js and of Emscripten's libraries
-# built into the programs. Zipped with the commit's time and in name order.
+# the licence and the notices of xterm.js, of the font and of Emscripten's
+# libraries built into the programs. Zipped with the commit's time and in name order.
 step "building the web site"
 bash web/build.sh "$work/web" > "$work/web.log"
 name=varnel-pindle-$version-web
 folder=$work/web-archive/$name
 mkdir -p "$folder"
-cp "$work/web/site/"* "$folder/"
-sed "s/@PROJECT_VERSION@/$version/" packaging/web-readme.txt > "$folder/README.txt"
+cp -r "$work/web/site/." "$folder/"
 cp LICENSE "$folder/"
 bash packaging/notices.sh "$folder" em++ \
     "Emscripten's C and C++ libraries (musl, libc++, libc++abi, compiler-rt)=/usr/share/emscripten/system/lib/libc/musl/COPYRIGHT"
@@ -124,6 +123,10 @@ cp web/node_modules/@xterm/addon-fit/LICENSE "$folder/licenses/addon-fit-LICENSE
 printf '%s\n  from npm, @xterm/xterm %s and @xterm/addon-fit %s (MIT)\n  licence: licenses/xterm.js-LICENSE, licenses/addon-fit-LICENSE\n' \
     xterm.js "$(sed -nE 's/^  "version": "(.*)",$/\1/p' web/node_modules/@xterm/xterm/package.json)" \
     "$(sed -nE 's/^  "version": "(.*)",$/\1/p' web/node_modules/@xterm/addon-fit/package.json)" \
+    >> "$folder/THIRD-PARTY-NOTICES.txt"
+printf '\n%s\n  from npm, @fontsource/nanum-gothic-coding %s (SIL Open Font License 1.1)\n  licence: fonts/OFL.txt\n' \
+    "Nanum Gothic Coding, the page's font" \
+    "$(sed -nE 's/^  "version": "(.*)",$/\1/p' web/node_modules/@fontsource/nanum-gothic-coding/package.json)" \
     >> "$folder/THIRD-PARTY-NOTICES.txt"
 step "packing the web archive"
 python3 packaging/zip_folder.py "$work/web-archive" "$name" "$out/$name.zip"
