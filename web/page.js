@@ -28,13 +28,28 @@
   // On a phone the words fold away, leaving the terminal its room.
   if (window.matchMedia('(max-width: 600px)').matches) document.getElementById('about').open = false;
 
-  // The font that ships with the page, cut into slices by Unicode range:
-  // the slices the menu and the drawings need are loaded before the
-  // terminal measures its cells; the rest come as they are drawn. Each
-  // slice is asked for by itself: WebKit's document.fonts.load(font, text)
-  // leaves some of them unloaded.
+  // The program's own script, loaded as a classic script so that a page
+  // opened from disk can load it too. Whatever is typed meanwhile waits for
+  // the program, as typing ahead at a terminal does.
+  var programLoaded = new Promise(function (resolve, reject) {
+    var script = document.createElement('script');
+    script.src = program + '.js';
+    // Before the font's slices, which browsers fetch first otherwise.
+    script.fetchPriority = 'high';
+    script.onload = resolve;
+    script.onerror = function () { reject(new Error(program + '.js could not be loaded')); };
+    document.body.appendChild(script);
+  });
+
+  // The font that ships with the page, cut into slices by Unicode range.
+  // The program starts at once in the device's fonts; once the slices the
+  // menu and the drawings need are loaded, the terminal takes the page's
+  // font and measures its cells again. The rest come as they are drawn.
+  // Each slice is asked for by itself: WebKit's document.fonts.load(font,
+  // text) leaves some of them unloaded.
   var fontFamily = 'Nanum Gothic Coding';
-  var fontSize = 15;
+  var deviceFonts = '"D2Coding", "NanumGothicCoding", "Noto Sans Mono CJK KR", ui-monospace, "DejaVu Sans Mono", ' +
+    'monospace';
   var fontReady = loadFontFor('W 메인 메뉴 작동중 △▲　').catch(function () {});
 
   function loadFontFor(text) {
@@ -54,18 +69,7 @@
     return Promise.all(loads);
   }
 
-  // The program's own script, loaded as a classic script so that a page
-  // opened from disk can load it too. Whatever is typed meanwhile waits for
-  // the program, as typing ahead at a terminal does.
-  var programLoaded = new Promise(function (resolve, reject) {
-    var script = document.createElement('script');
-    script.src = program + '.js';
-    script.onload = resolve;
-    script.onerror = function () { reject(new Error(program + '.js could not be loaded')); };
-    document.body.appendChild(script);
-  });
-
-  fontReady.then(function () {
+  (function () {
     var term = openTerminal();
     var current = null;
 
@@ -132,22 +136,24 @@
     setUpExtraKeys(term, typed);
     setUpScreenReaderSwitch(term);
     run();
-  });
+  })();
 
   function openTerminal() {
     var term = new Terminal({
       convertEol: true,
       cursorBlink: true,
-      fontSize: fontSize,
-      // The shipped font first, then the device's own Korean monospace fonts.
-      fontFamily: '"' + fontFamily + '", "D2Coding", "NanumGothicCoding", "Noto Sans Mono CJK KR", ' +
-        'ui-monospace, "DejaVu Sans Mono", monospace',
+      fontSize: 15,
+      fontFamily: deviceFonts,
       screenReaderMode: rememberedScreenReaderMode(),
     });
     var fitAddon = new FitAddon.FitAddon();
     term.loadAddon(fitAddon);
     term.open(terminalElement);
     fitAddon.fit();
+    fontReady.then(function () {
+      term.options.fontFamily = '"' + fontFamily + '", ' + deviceFonts;
+      fitAddon.fit();
+    });
     // Refitted whenever its room changes: the window, the bar above when a
     // program ends, the words folding, a phone's keyboard.
     new ResizeObserver(function () { fitAddon.fit(); }).observe(terminalElement);
