@@ -121,7 +121,8 @@
       thisRun.pacer.stop();
       current = null;
       statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status;
-      term.write('\r\n[' + program + ': 상태 ' + status + ' / status ' + status + '; Enter: 다시 실행 / run again]\r\n');
+      // Two short lines, which fit a phone's terminal unbroken.
+      term.write('\r\n[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');
       runAgainButton.classList.remove('held-back');
       runAgainButton.disabled = false;
     }
