@@ -143,7 +143,8 @@
     var term = new Terminal({
       convertEol: true,
       cursorBlink: true,
-      fontSize: 15,
+      // 16 px: at 15, WebKitGTK drops the thin bottom edge of the font's "△".
+      fontSize: 16,
       fontFamily: deviceFonts,
       screenReaderMode: rememberedScreenReaderMode(),
     });
