@@ -34,8 +34,6 @@
   var programLoaded = new Promise(function (resolve, reject) {
     var script = document.createElement('script');
     script.src = program + '.js';
-    // Before the font's slices, which browsers fetch first otherwise.
-    script.fetchPriority = 'high';
     script.onload = resolve;
     script.onerror = function () { reject(new Error(program + '.js could not be loaded')); };
     document.body.appendChild(script);
@@ -69,75 +67,74 @@
     return Promise.all(loads);
   }
 
-  (function () {
-    var term = openTerminal();
-    var current = null;
+  var term = openTerminal();
+  var columnsOf = widthOf(term);
+  var current = null;
 
-    // A run: the program with a line discipline and an output pacer of its
-    // own, so that nothing of one run reaches the next.
-    function run() {
-      runAgainButton.classList.add('held-back');
-      runAgainButton.disabled = true;
-      statusLine.textContent = program + ' 실행 중 / running';
-      var thisRun = { ended: false };
-      thisRun.pacer = new OutputPacer(function (chunk, parsed) { term.write(chunk, parsed); });
-      thisRun.discipline = new LineDiscipline({
-        echo: function (text) { term.write(text); },
-        widthOf: widthOf(term),
-        column: function () { return term.buffer.active.cursorX; },
-        columns: function () { return term.cols; },
-        // Ends the program where it stands: its pending read or write is
-        // never answered, so it never runs again.
-        signal: function (name) { ended(thisRun, name === 'QUIT' ? 131 : 130); },
-      });
-      current = thisRun;
-      term.focus();
-      var host = {
-        read: function (descriptor, count) { return thisRun.discipline.read(count); },
-        write: function (descriptor, bytes) {
-          if (!thisRun.ended && Array.isArray(window.outputTap)) window.outputTap.push(bytes.slice());
-          return thisRun.pacer.take(bytes);
-        },
-        isTerminal: function (descriptor) { return descriptor === 1; },
-        columns: function () { return term.cols; },
-      };
-      // Standard error, a line at a time: the programs write it only for
-      // arguments, which the page gives none.
-      var printLine = function (line) { term.write(line + '\r\n'); };
-      programLoaded.then(function () {
-        return launchProgram(window['create_' + program], host, [program], { TERM: 'xterm-256color' }, printLine);
-      }).then(function (status) {
-        ended(thisRun, status);
-      }, function (error) {
-        if (!thisRun.ended) term.write('\r\n' + String(error) + '\r\n');
-        ended(thisRun, 70);
-      });
-    }
+  // A run: the program with a line discipline and an output pacer of its
+  // own, so that nothing of one run reaches the next.
+  function run() {
+    runAgainButton.classList.add('held-back');
+    runAgainButton.disabled = true;
+    statusLine.textContent = program + ' 실행 중 / running';
+    var thisRun = { ended: false };
+    thisRun.pacer = new OutputPacer(function (chunk, parsed) { term.write(chunk, parsed); });
+    thisRun.discipline = new LineDiscipline({
+      echo: function (text) { term.write(text); },
+      widthOf: columnsOf,
+      column: function () { return term.buffer.active.cursorX; },
+      columns: function () { return term.cols; },
+      // Ends the program where it stands: its pending read or write is
+      // never answered, so it never runs again.
+      signal: function (name) { ended(thisRun, name === 'QUIT' ? 131 : 130); },
+    });
+    current = thisRun;
+    term.focus();
+    var host = {
+      read: function (descriptor, count) { return thisRun.discipline.read(count); },
+      write: function (descriptor, bytes) {
+        if (!thisRun.ended && Array.isArray(window.outputTap)) window.outputTap.push(bytes.slice());
+        return thisRun.pacer.take(bytes);
+      },
+      isTerminal: function (descriptor) { return descriptor === 1; },
+      columns: function () { return term.cols; },
+    };
+    // Standard error, a line at a time: the programs write it only for
+    // arguments, which the page gives none.
+    var printLine = function (line) { term.write(line + '\r\n'); };
+    programLoaded.then(function () {
+      return launchProgram(window['create_' + program], host, [program], { TERM: 'xterm-256color' }, printLine);
+    }).then(function (status) {
+      ended(thisRun, status);
+    }, function (error) {
+      if (!thisRun.ended) term.write('\r\n' + String(error) + '\r\n');
+      ended(thisRun, 70);
+    });
+  }
 
-    function ended(thisRun, status) {
-      if (thisRun.ended) return;
-      thisRun.ended = true;
-      thisRun.discipline.close();
-      thisRun.pacer.stop();
-      current = null;
-      statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status;
-      // Two short lines, which fit a phone's terminal unbroken.
-      term.write('\r\n[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');
-      runAgainButton.classList.remove('held-back');
-      runAgainButton.disabled = false;
-    }
+  function ended(thisRun, status) {
+    if (thisRun.ended) return;
+    thisRun.ended = true;
+    thisRun.discipline.close();
+    thisRun.pacer.stop();
+    current = null;
+    statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status;
+    // Two short lines, which fit a phone's terminal unbroken.
+    term.write('\r\n[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');
+    runAgainButton.classList.remove('held-back');
+    runAgainButton.disabled = false;
+  }
 
-    function typed(data) {
-      if (current !== null) current.discipline.type(data);
-      else if (data.indexOf('\r') >= 0) run();
-    }
+  function typed(data) {
+    if (current !== null) current.discipline.type(data);
+    else if (data.indexOf('\r') >= 0) run();
+  }
 
-    term.onData(typed);
-    runAgainButton.addEventListener('click', run);
-    setUpExtraKeys(term, typed);
-    setUpScreenReaderSwitch(term);
-    run();
-  })();
+  term.onData(typed);
+  runAgainButton.addEventListener('click', run);
+  setUpExtraKeys(term, typed);
+  setUpScreenReaderSwitch(term);
+  run();
 
   function openTerminal() {
     var term = new Terminal({
