@@ -80,6 +80,9 @@ export async function chromiumDriver({ playwright, executable, environment }) {
 export async function firefoxDriver({ puppeteer, executable }) {
   const browser = await createRequire(import.meta.url)(puppeteer).launch({
     browser: 'firefox', executablePath: executable, headless: true, protocol: 'webDriverBiDi',
+    // A few seconds on a quiet machine; the default 30 s is too near on a
+    // busy one.
+    timeout: 300000,
   });
   return {
     name: 'Firefox',
