@@ -11,14 +11,17 @@
 # Everything is built from the commit's own files, exported with git
 # archive: edits not committed never reach a release file. Every time stamp
 # is the commit's (a SOURCE_DATE_EPOCH in the environment wins), and
-# everything is built and packed afresh under umask 022, so two clones of
-# one commit give the same files whoever makes them. The builds go to
+# everything is built and packed afresh under umask 022 and in UTC, so two
+# clones of one commit give the same files whoever makes them. The builds go to
 # build-release/ in the source tree.
 set -euo pipefail
 [ $# = 1 ] || { echo "usage: bash packaging/release.sh DIR" >&2; exit 2; }
 # A line on standard error as each step starts, with the time so far.
 step() { printf 'release.sh: %s (%ss so far)\n' "$1" "$SECONDS" >&2; }
 umask 022
+# Zip archives keep local times: every one is packed in UTC, wherever the
+# caller's clock is set.
+export TZ=UTC
 root=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$1"
 out=$(cd "$1" && pwd)
