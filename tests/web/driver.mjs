@@ -121,37 +121,50 @@ export async function webkitDriver({ selenium, executable, browserBinary }) {
     .addArguments('--host=127.0.0.1').build();
   const address = await service.start(60000);
   const keys = { Enter: Key.ENTER, Backspace: Key.BACK_SPACE, Tab: Key.TAB };
-  // One browser session a page: a page's state never reaches the next.
+  // One browser for all pages, each page a fresh load of the page: starting
+  // a browser a page was slow and, on a busy machine, once never answered.
+  const capabilities = new Capabilities({ browserName: 'MiniBrowser',
+    'webkitgtk:browserOptions': { binary: browserBinary, args: ['--automation'] } });
+  const session = await within(new Builder().usingServer(address).withCapabilities(capabilities).build(),
+    'starting MiniBrowser');
+  await within(session.manage().window().setRect({ width: 1000, height: 800 }), 'sizing the window');
+  // Each command fails after two minutes instead of waiting for ever.
+  const command = (what, make) => within(make(), what);
   return {
     name: 'WebKit',
     typesKorean: false,
     async open(url) {
-      const capabilities = new Capabilities({ browserName: 'MiniBrowser',
-        'webkitgtk:browserOptions': { binary: browserBinary, args: ['--automation'] } });
-      const session = await new Builder().usingServer(address).withCapabilities(capabilities).build();
-      await session.manage().window().setRect({ width: 1000, height: 800 });
-      await session.get(url);
+      await command(`loading ${url}`, () => session.get(url));
       // Errors the page did not catch, gathered by the page itself.
-      await session.executeScript(`window.pageErrors = [];
-        window.addEventListener('error', (event) => window.pageErrors.push(String(event.message)));`);
+      await command('watching for errors', () => session.executeScript(`window.pageErrors = [];
+        window.addEventListener('error', (event) => window.pageErrors.push(String(event.message)));`));
       const driven = {
-        evaluate: (fn, arg) => session.executeScript(`return (${fn}).apply(null, arguments)`, arg),
+        evaluate: (fn, arg) => command('a script', () => session.executeScript(`return (${fn}).apply(null, arguments)`,
+          arg)),
         waitFor: (fn, arg, timeout) => poll(driven, fn, arg, timeout),
-        type: (text) => (text === '' ? undefined : session.actions().sendKeys(text).perform()),
-        async press(key) {
-          if (key.startsWith('Control+')) {
-            await session.actions().keyDown(Key.CONTROL).sendKeys(key.slice(-1).toLowerCase()).keyUp(Key.CONTROL)
-              .perform();
-          } else {
-            await session.actions().sendKeys(keys[key]).perform();
-          }
-        },
+        type: (text) => (text === '' ? undefined : command('typing', () => session.actions().sendKeys(text).perform())),
+        press: (key) => command(`pressing ${key}`, () => (key.startsWith('Control+')
+          ? session.actions().keyDown(Key.CONTROL).sendKeys(key.slice(-1).toLowerCase()).keyUp(Key.CONTROL).perform()
+          : session.actions().sendKeys(keys[key]).perform())),
         sleep,
-        errors: () => session.executeScript('return window.pageErrors || []'),
-        close: () => session.quit(),
+        errors: () => command('reading errors', () => session.executeScript('return window.pageErrors || []')),
+        // The program ends with the page.
+        close: () => command('leaving the page', () => session.get('about:blank')),
       };
       return driven;
     },
-    close: () => service.kill(),
+    async close() {
+      await within(session.quit(), 'closing MiniBrowser').catch(() => {});
+      await service.kill();
+    },
   };
+}
+
+// A promise that fails after two minutes, saying what it was.
+function within(promise, what, ms = 120000) {
+  let timer;
+  const late = new Promise((_, reject) => {
+    timer = setTimeout(() => reject(new Error(`no answer after ${ms / 1000} s: ${what}`)), ms);
+  });
+  return Promise.race([promise, late]).finally(() => clearTimeout(timer));
 }
