@@ -142,17 +142,20 @@
     return this.editing.map(function (entry) { return entry.text; }).join('');
   };
 
-  LineDiscipline.prototype.handOver = function (text) {
-    this.handedOver.push(encoder.encode(text));
+  LineDiscipline.prototype.clearLine = function () {
     this.editing = [];
     this.editingLength = 0;
+  };
+
+  LineDiscipline.prototype.handOver = function (text) {
+    this.handedOver.push(encoder.encode(text));
+    this.clearLine();
     this.answerRead();
   };
 
   LineDiscipline.prototype.interrupt = function (shown, name) {
     this.terminal.echo(shown + '\r\n');
-    this.editing = [];
-    this.editingLength = 0;
+    this.clearLine();
     this.handedOver = [];
     this.terminal.signal(name);
   };
@@ -186,7 +189,7 @@
     this.closed = true;
     this.waitingRead = null;
     this.handedOver = [];
-    this.editing = [];
+    this.clearLine();
   };
 
   if (typeof module === 'object' && module.exports) module.exports = LineDiscipline;

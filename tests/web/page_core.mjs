@@ -49,6 +49,18 @@ export async function output(page) {
   return Buffer.from(blocks.flat());
 }
 
+// Asks varnel's triangle tool for `side` and waits until more than a
+// megabyte of the drawing is out.
+export async function startDrawing(page, side) {
+  await page.type('1');
+  await page.press('Enter');
+  // The side's own prompt: the menu says "입력해주세요." too.
+  await waitForScreen(page, '한 변의 길이');
+  await page.type(String(side));
+  await page.press('Enter');
+  await page.waitFor(() => window.outputTap.reduce((sum, block) => sum + block.length, 0) > 1e6);
+}
+
 const cursorX = (page) => page.evaluate(() => window.term.buffer.active.cursorX);
 
 // The moves that place the cell after a triangle cell (CR, ESC [ n C) taken
@@ -189,12 +201,7 @@ export function coreTests(driver, { name, site, transcripts }) {
 
   test(`${name}: Ctrl-C stops a drawing of side 100000: status 130, ^C shown, no output after it`, async () => {
     const page = await open(driver, 'varnel');
-    await page.type('1');
-    await page.press('Enter');
-    await waitForScreen(page, '입력해주세요.');
-    await page.type('100000');
-    await page.press('Enter');
-    await page.waitFor(() => window.outputTap.reduce((sum, block) => sum + block.length, 0) > 1e6);
+    await startDrawing(page, 100000);
     await page.press('Control+C');
     // It stops within a frame or two; how soon is a benchmark figure. A
     // drawing that went on would take minutes.

@@ -15,7 +15,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { chromiumDriver, startServer } from './driver.mjs';
-import { coreTests, endedStatus, open, output, waitForScreen } from './page_core.mjs';
+import { coreTests, endedStatus, open, output, startDrawing, waitForScreen } from './page_core.mjs';
 
 const site = process.env.SITE;
 const driver = {};
@@ -45,7 +45,7 @@ test('the first prompt: served over HTTP with no request failing, opened from di
     // The program sees the terminal's width: side 3 is placed in it.
     await page.type('1');
     await page.press('Enter');
-    await waitForScreen(page, '입력해주세요.');
+    await waitForScreen(page, '한 변의 길이');
     await page.type('3');
     await page.press('Enter');
     await waitForScreen(page, 'menu_1_command_result');
@@ -98,12 +98,7 @@ test('a phone: the keys a soft keyboard lacks, the last line always in view, swi
   // soft keyboard, in the terminal.
   assert.equal(await page.evaluate(() => document.getElementById('extra-keys').hidden), false);
   await page.raw.tap('#terminal');
-  await page.type('1');
-  await page.press('Enter');
-  await waitForScreen(page, '한 변의 길이');
-  await page.type('20000');
-  await page.press('Enter');
-  await page.waitFor(() => window.outputTap.reduce((sum, block) => sum + block.length, 0) > 1e6);
+  await startDrawing(page, 20000);
   const header = await page.evaluate(() => document.querySelector('header').getBoundingClientRect().height);
   await page.raw.tap('#extra-keys [data-key="ctrl-c"]');
   assert.equal(await endedStatus(page, 10000), 130);
