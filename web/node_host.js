@@ -1,7 +1,9 @@
 // Under Node.js, `node varnel.js [ARGUMENTS]` runs the program on the
 // process's own standard input, output and error, with its exit status, as
 // the native program runs: the transcripts are checked this way. Appended
-// after the module's factory, which is module.exports.
+// after the module's factory, which is module.exports; a test that loads
+// the script finds launchProgram there too, to run instances of its own.
+if (typeof module === 'object' && module.exports) module.exports.launchProgram = launchProgram;
 if (typeof process === 'object' && typeof require === 'function' && require.main === module) {
   (function runUnderNode(createProgram) {
     var fs = require('fs');
