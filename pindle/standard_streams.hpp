@@ -2,12 +2,15 @@
 // The program does its own output buffering, so output is written through
 // at once, and the reason for a failed write is kept for the error message.
 // The end of the input is remembered: at a terminal it is one Ctrl-D, and a
-// second read would wait for more typing.
+// second read would wait for more typing. What differs between platforms is
+// in descriptors.hpp.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <streambuf>
+
+#include "descriptors.hpp"
 
 namespace pindle {
 
@@ -15,7 +18,7 @@ class FileDescriptorOutput : public std::streambuf {
 public:
     explicit FileDescriptorOutput(int descriptor) noexcept;
 
-    [[nodiscard]] int descriptor() const noexcept { return descriptor_; }
+    [[nodiscard]] int descriptor() const noexcept { return output_.number; }
     // The errno of the first failed write, or 0.
     [[nodiscard]] int error_number() const noexcept { return error_number_; }
     // Records that the output went away while nothing was being written:
@@ -31,19 +34,8 @@ protected:
     int_type overflow(int_type byte) override;
 
 private:
-    // One write call: the count of bytes taken, or -1 with errno set.
-    long write_some(const char* bytes, std::size_t count);
-
-    int descriptor_;
+    OutputDescriptor output_;
     int error_number_ = 0;
-#ifdef _WIN32
-    // A console is written in UTF-16, which shows the texts whatever its code
-    // page; a character split between two writes waits here for its rest.
-    long write_to_console(const char* bytes, std::size_t count);
-    void* console_ = nullptr;
-    std::array<char, 4> split_character_{};
-    std::size_t split_count_ = 0;
-#endif
 };
 
 class FileDescriptorInput : public std::streambuf {
@@ -60,9 +52,6 @@ protected:
     int_type underflow() override;
 
 private:
-    // False when the output is lost, so that waiting for input is pointless.
-    bool wait_for_input();
-
     int descriptor_;
     FileDescriptorOutput& output_;
     bool ended_ = false;

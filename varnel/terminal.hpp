@@ -11,6 +11,19 @@
 
 namespace varnel {
 
+// What the platform tells of a terminal; each platform's file defines
+// these (terminal_posix.cpp, terminal_windows.cpp, terminal_browser.cpp).
+namespace terminal_platform {
+
+// Whether `descriptor` is a terminal on which the cells may be placed.
+bool places_cells_on(int descriptor) noexcept;
+
+// The width of the terminal's window in columns now, or 0 where it tells
+// none.
+std::uint32_t window_columns(int descriptor) noexcept;
+
+}  // namespace terminal_platform
+
 class Terminal {
 public:
     // No terminal, or one that takes no control sequences: cells are never

@@ -1,0 +1,45 @@
+// The descriptor calls of the WebAssembly build. In a browser the page's
+// terminal, under Node.js the process's own descriptors: the host, a
+// JavaScript library linked in, does the reads and writes. A read suspends
+// the program (Asyncify) until the host has bytes.
+#include <unistd.h>
+
+#include "descriptors.hpp"
+
+extern "C" long web_host_read(int descriptor, char* bytes, unsigned long count);
+extern "C" long web_host_write(int descriptor, const char* bytes, unsigned long count);
+extern "C" int web_host_output_error(int descriptor);
+
+namespace varnel {
+
+OutputDescriptor open_output(int descriptor) noexcept {
+    OutputDescriptor output;
+    output.number = descriptor;
+    return output;
+}
+
+// Not const: the same call on Windows keeps a split character in `output`.
+// cppcheck-suppress constParameter
+long write_some(OutputDescriptor& output, const char* bytes, std::size_t count) noexcept {
+    return web_host_write(output.number, bytes, count);
+}
+
+// The host answers a write only once it is taken.
+void wait_until_writable(int /*descriptor*/) noexcept {}
+
+int close_file_descriptor(int descriptor) noexcept {
+    return ::close(descriptor);
+}
+
+long read_some(int descriptor, char* bytes, std::size_t count) noexcept {
+    return web_host_read(descriptor, bytes, count);
+}
+
+// The host tells of an output it knows to be lost (under Node.js, a
+// descriptor the program was started without); a browser's terminal never
+// goes away while the program runs.
+int wait_for_input(int /*input*/, int output) noexcept {
+    return web_host_output_error(output);
+}
+
+}  // namespace varnel
