@@ -8,7 +8,6 @@
 
 extern "C" long web_host_read(int descriptor, char* bytes, unsigned long count);
 extern "C" long web_host_write(int descriptor, const char* bytes, unsigned long count);
-extern "C" int web_host_output_error(int descriptor);
 
 namespace pindle {
 
@@ -35,11 +34,11 @@ long read_some(int descriptor, char* bytes, std::size_t count) noexcept {
     return web_host_read(descriptor, bytes, count);
 }
 
-// The host tells of an output it knows to be lost (under Node.js, a
-// descriptor the program was started without); a browser's terminal never
-// goes away while the program runs.
-int wait_for_input(int /*input*/, int output) noexcept {
-    return web_host_output_error(output);
+// A browser's terminal never goes away while the program runs, and Node.js
+// cannot watch a pipe's reader without writing: a reader gone is met at the
+// next write.
+int wait_for_input(int /*input*/, int /*output*/) noexcept {
+    return 0;
 }
 
 }  // namespace pindle

@@ -10,10 +10,6 @@
 //                                    program's memory, valid until it returns
 //   host.isTerminal(descriptor)   -> true where control sequences are shown
 //   host.columns(descriptor)      -> the terminal's width, 0 if unknown
-//   host.outputError(descriptor)  -> (optional) the errno name, such as
-//                                    'EPIPE', of an output found lost while
-//                                    the program waits for input, else null;
-//                                    asked before every read
 // Either of the first two may return a promise of its answer, and may throw
 // (or reject with) an Error whose code names an errno, such as 'EPIPE'.
 mergeInto(LibraryManager.library, {
@@ -56,12 +52,6 @@ mergeInto(LibraryManager.library, {
 
   web_host_is_terminal: function (descriptor) {
     return Module.host.isTerminal(descriptor) ? 1 : 0;
-  },
-
-  web_host_output_error__deps: ['$ERRNO_CODES'],
-  web_host_output_error: function (descriptor) {
-    var code = Module.host.outputError ? Module.host.outputError(descriptor) : null;
-    return code ? ERRNO_CODES[code] || ERRNO_CODES.EIO : 0;
   },
 
   web_host_columns: function (descriptor) {

@@ -8,32 +8,16 @@ if (typeof process === 'object' && typeof require === 'function' && require.main
   (function runUnderNode(createProgram) {
     var fs = require('fs');
     var tty = require('tty');
-    // Node.js opens /dev/null read and write on any of descriptors 0 to 2
-    // that it was started without. Such a descriptor counts as closed, as
-    // the native program finds it; a shell's redirection to /dev/null opens
-    // it for reading or for writing alone.
-    var startedClosed = [0, 1, 2].map(function (descriptor) {
-      try {
-        var flags = /^flags:\s*([0-7]+)$/m.exec(fs.readFileSync('/proc/self/fdinfo/' + descriptor, 'latin1'));
-        var readAndWrite = flags !== null && (parseInt(flags[1], 8) & 3) === 2;
-        return readAndWrite && fs.readlinkSync('/proc/self/fd/' + descriptor) === '/dev/null';
-      } catch (error) {
-        return false;  // no /proc: nothing to tell
-      }
-    });
-    function checkOpen(descriptor) {
-      if (startedClosed[descriptor]) {
-        var error = new Error('bad file descriptor');
-        error.code = 'EBADF';
-        throw error;
-      }
-    }
+    // Node.js opens /dev/null, for reading and writing, on any of
+    // descriptors 0 to 2 that it was started without, just as a caller's
+    // `<>/dev/null` or Python's DEVNULL opens it: the two cannot be told
+    // apart, and such a descriptor is /dev/null to the program. A false
+    // error on a real /dev/null would be worse than none on a closed one.
     function retryLater(attempt) {
       return new Promise(function (resolve) { setTimeout(resolve, 10); }).then(attempt);
     }
     var host = {
       read: function read(descriptor, count) {
-        checkOpen(descriptor);
         var chunk = new Uint8Array(count);
         try {
           return chunk.subarray(0, fs.readSync(descriptor, chunk, 0, count, null));
@@ -46,9 +30,7 @@ if (typeof process === 'object' && typeof require === 'function' && require.main
       },
       // Node.js has no way to watch a pipe's reader without writing: a
       // reader gone while the program waits is met at its next write.
-      outputError: function (descriptor) { return startedClosed[descriptor] ? 'EBADF' : null; },
       write: function write(descriptor, bytes) {
-        checkOpen(descriptor);
         try {
           return fs.writeSync(descriptor, bytes);
         } catch (error) {
@@ -59,7 +41,7 @@ if (typeof process === 'object' && typeof require === 'function' && require.main
           throw error;
         }
       },
-      isTerminal: function (descriptor) { return !startedClosed[descriptor] && tty.isatty(descriptor); },
+      isTerminal: function (descriptor) { return tty.isatty(descriptor); },
       columns: function (descriptor) {
         return descriptor === 1 && process.stdout.isTTY ? process.stdout.columns || 0 : 0;
       },
