@@ -5,6 +5,8 @@
 # packages and the npm registry (the versions web/package-lock.json pins).
 #
 #   bash web/build.sh [FOLDER] [CMAKE ARGUMENTS...]
+#
+# SITE_ONLY=1 builds the site alone, without the tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-web}
@@ -19,5 +21,9 @@ fi
 # toolchain's default adds an option that Node.js 20 refuses).
 emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" "$@" \
     > /dev/null 2> >(grep -v "^configure: " >&2)
-cmake --build "$build" -j2
+if [ "${SITE_ONLY:-}" = 1 ]; then
+    cmake --build "$build" -j2 --target site
+else
+    cmake --build "$build" -j2
+fi
 echo "site: $build/site"

@@ -2,29 +2,37 @@
 // default settings: typed characters in; their echo, and lines or the end
 // of input for the program, out. It knows nothing of the page: the terminal
 // is reached through the functions it is given, so that Node.js can test it.
+// Like Linux's, it keeps the cursor's column itself, from its echo and from
+// the program's output as the terminal is handed it: a terminal that parses
+// later cannot tell it, since its cursor lags behind what it was given.
 //
 //   var discipline = new LineDiscipline({
 //     echo: function (text) {},        shows text on the terminal
 //     widthOf: function (text) {},     columns the terminal gives text (0 for
 //                                      a combining mark)
-//     column: function () {},          the cursor's column now
 //     columns: function () {},         the terminal's width
 //     signal: function (name) {},      'INT' for Ctrl-C, 'QUIT' for Ctrl-\
+//     flow: function (stopped) {},     (optional) Ctrl-S stopped the output
+//                                      or Ctrl-Q restarted it
 //   });
 //   discipline.type(data)              what was typed or pasted
+//   discipline.wrote(bytes)            the program's output (UTF-8), as it
+//                                      goes to the terminal
 //   discipline.read(count)             a promise of at most count bytes of one
 //                                      line; empty at the end of input
 //   discipline.close()                 no read is answered any more
 (function (global) {
   'use strict';
 
-  // Like Linux's: a line holds 4095 characters before its newline.
+  // Like Linux's: a line holds 4095 bytes (UTF-8) before its newline.
   var longestLine = 4095;
   var tabWidth = 8;
   var encoder = new TextEncoder();
 
-  // Where Ctrl-W stops: letters, digits and the underscore make a word.
-  var wordCharacter = /^[\p{L}\p{N}_]$/u;
+  // Where Ctrl-W stops: ASCII letters, digits and the underscore make a
+  // word, and so does every other character but U+05C0 to U+05FF, as in
+  // Linux, which tests the first byte of a character's UTF-8 as Latin-1.
+  var wordCharacter = /^[A-Za-z0-9_]$|^[^\x00-\x7f\u05c0-\u05ff]$/u;
 
   function LineDiscipline(terminal) {
     this.terminal = terminal;
@@ -32,19 +40,98 @@
     // that followed it, and the columns its echo took.
     this.editing = [];
     this.editingLength = 0;
-    this.startColumn = 0;
+    // The cursor's column, counted from the start of its line on the screen
+    // (a line longer than the terminal wraps), and the program's output
+    // decoded across its writes.
+    this.column = 0;
+    this.decoder = new TextDecoder();
     this.quoteNext = false;
+    // The echo of what is being typed goes out once the keys typed at once
+    // are through, and not while Ctrl-S has stopped the output (until
+    // Ctrl-Q), as Linux's does.
+    this.typing = false;
+    this.stopped = false;
+    this.heldEcho = '';
     // Lines handed over but not yet read; an empty one is the end of input.
     this.handedOver = [];
     this.waitingRead = null;
     this.closed = false;
   }
 
+  // What the terminal is given moves the cursor: control characters as a
+  // terminal takes them, the rest by their width; of escape sequences only
+  // the horizontal moves count (the programs place cells so).
+  var escapeSequence = /^\x1b\[([0-9;]*)([@-~])/;
+
+  LineDiscipline.prototype.advance = function (text) {
+    for (var index = 0; index < text.length;) {
+      var code = text.codePointAt(index);
+      var character = String.fromCodePoint(code);
+      index += character.length;
+      if (code === 0x0a || code === 0x0d) {
+        this.column = 0;
+      } else if (code === 0x08) {
+        this.column = Math.max(this.columnInLine() - 1, 0);
+      } else if (code === 0x09) {
+        this.column = this.tabStop();
+      } else if (code === 0x1b) {
+        var sequence = escapeSequence.exec(text.slice(index - 1, index + 31));
+        if (sequence === null) continue;
+        index += sequence[0].length - 1;
+        this.moveBy(sequence[2], Math.max(parseInt(sequence[1], 10) || 1, 1));
+      } else if (code >= 0x20 && code !== 0x7f) {
+        this.column += this.terminal.widthOf(character);
+      }
+    }
+  };
+
+  LineDiscipline.prototype.moveBy = function (move, count) {
+    var width = Math.max(this.terminal.columns(), 1);
+    if (move === 'C') this.column = Math.min(this.columnInLine() + count, width - 1);
+    else if (move === 'D') this.column = Math.max(this.columnInLine() - count, 0);
+    else if (move === 'G') this.column = Math.min(count, width) - 1;
+  };
+
+  LineDiscipline.prototype.echo = function (text) {
+    this.advance(text);
+    this.heldEcho += text;
+    if (!this.typing) this.flushEcho();
+  };
+
+  LineDiscipline.prototype.flushEcho = function () {
+    if (this.stopped || this.heldEcho === '') return;
+    this.terminal.echo(this.heldEcho);
+    this.heldEcho = '';
+  };
+
+  // Ctrl-Q also shows the echo so far of the keys typed with it.
+  LineDiscipline.prototype.stopOutput = function (stopped) {
+    var changed = this.stopped !== stopped;
+    this.stopped = stopped;
+    if (!stopped) this.flushEcho();
+    if (changed && this.terminal.flow) this.terminal.flow(stopped);
+  };
+
+  // Only what follows the output's last line break tells the column, so a
+  // long output is searched, not decoded whole.
+  LineDiscipline.prototype.wrote = function (bytes) {
+    var lastBreak = Math.max(bytes.lastIndexOf(0x0a), bytes.lastIndexOf(0x0d));
+    if (lastBreak >= 0) {
+      this.column = 0;
+      this.decoder = new TextDecoder();
+      bytes = bytes.subarray(lastBreak + 1);
+    }
+    this.advance(this.decoder.decode(bytes, { stream: true }));
+  };
+
   LineDiscipline.prototype.type = function (data) {
+    this.typing = true;
     for (var character of data) {
-      if (this.closed) return;
+      if (this.closed) break;
       this.typeOne(character);
     }
+    this.typing = false;
+    this.flushEcho();
   };
 
   LineDiscipline.prototype.typeOne = function (character) {
@@ -56,11 +143,10 @@
     switch (character) {
       case '\r':
       case '\n':
-        this.terminal.echo('\r\n');
+        this.echo('\r\n');
         this.handOver(this.lineText() + '\n');
         return;
-      case '\x7f':
-      case '\b':
+      case '\x7f':  // Backspace; Ctrl-H is no erase key, as at Linux's terminals
         this.eraseLast();
         return;
       case '\x15':  // Ctrl-U: the whole line
@@ -74,6 +160,16 @@
         return;
       case '\x16':  // Ctrl-V: the next character is taken as it is
         this.quoteNext = true;
+        this.echo('^\b');
+        return;
+      case '\x12':  // Ctrl-R: the line again, on a line of its own
+        this.reprint();
+        return;
+      case '\x13':  // Ctrl-S
+        this.stopOutput(true);
+        return;
+      case '\x11':  // Ctrl-Q
+        this.stopOutput(false);
         return;
       case '\x03':  // Ctrl-C
         this.interrupt('^C', 'INT');
@@ -97,35 +193,39 @@
   }
 
   LineDiscipline.prototype.insert = function (character) {
-    if (this.editingLength >= longestLine) {
-      this.terminal.echo('\x07');
+    var length = encoder.encode(character).length;
+    if (this.editingLength + length > longestLine) {
+      this.echo('\x07');
       return;
     }
-    if (this.editing.length === 0) this.startColumn = this.terminal.column();
     var shown = echoOf(character);
-    var columns = character === '\t' ? tabWidth - this.columnNow() % tabWidth : this.terminal.widthOf(shown);
+    var columns = character === '\t' ? this.tabStop() - this.columnInLine() : this.terminal.widthOf(shown);
     var last = this.editing[this.editing.length - 1];
     // A combining mark joins the character before it, as on the screen.
     if (columns === 0 && last !== undefined) last.text += character;
     else this.editing.push({ text: character, columns: columns });
-    this.editingLength += 1;
-    this.terminal.echo(shown);
+    this.editingLength += length;
+    this.echo(shown);
   };
 
-  // The cursor's column, as the echo so far has moved it from the start.
-  LineDiscipline.prototype.columnNow = function () {
-    var column = this.startColumn;
-    for (var entry of this.editing) column += entry.columns;
-    return column % Math.max(this.terminal.columns(), 1);
+  LineDiscipline.prototype.columnInLine = function () {
+    return this.column % Math.max(this.terminal.columns(), 1);
+  };
+
+  // Where a tab moves the cursor: the next multiple of eight, or the last
+  // column.
+  LineDiscipline.prototype.tabStop = function () {
+    var at = this.columnInLine();
+    return Math.min(at + tabWidth - at % tabWidth, Math.max(this.terminal.columns(), 1) - 1);
   };
 
   LineDiscipline.prototype.eraseLast = function () {
     var entry = this.editing.pop();
     if (entry === undefined) return;
-    this.editingLength -= Array.from(entry.text).length;
+    this.editingLength -= encoder.encode(entry.text).length;
     var columns = entry.columns;
     // A tab goes back the way it came; the rest are blanked.
-    this.terminal.echo(entry.text === '\t' ? '\b'.repeat(columns)
+    this.echo(entry.text === '\t' ? '\b'.repeat(columns)
       : '\b'.repeat(columns) + ' '.repeat(columns) + '\b'.repeat(columns));
   };
 
@@ -153,8 +253,21 @@
     this.answerRead();
   };
 
+  LineDiscipline.prototype.reprint = function () {
+    var text = this.lineText();
+    this.clearLine();
+    this.echo('^R\r\n');
+    for (var character of text) this.insert(character);
+  };
+
+  // A signal drops the echo not yet shown and restarts stopped output, as
+  // Linux's does.
   LineDiscipline.prototype.interrupt = function (shown, name) {
-    this.terminal.echo(shown + '\r\n');
+    this.heldEcho = '';
+    this.stopOutput(false);
+    // Shown at once: the program ends at the signal.
+    this.advance(shown);
+    this.terminal.echo(shown);
     this.clearLine();
     this.handedOver = [];
     this.terminal.signal(name);

@@ -19,6 +19,7 @@
   if (parameters.has('tap')) window.outputTap = [];
   var program = programs.indexOf(requested) >= 0 ? requested : 'varnel';
   document.title = program + ' · WebAssembly';
+  document.getElementById('title').textContent = program + ': 한국어 콘솔 프로그램 / a Korean console program';
   document.getElementById('program-' + program).setAttribute('aria-current', 'page');
   document.getElementById('about-' + program).hidden = false;
   var statusLine = document.getElementById('status');
@@ -73,7 +74,12 @@
 
   // A run: the program with a line discipline and an output pacer of its
   // own, so that nothing of one run reaches the next.
+  var runs = 0;
   function run() {
+    // Every run after the first says so on the screen: pindle shows
+    // nothing of its own until it is typed at.
+    runs += 1;
+    if (runs > 1) term.write('[' + program + ': 새로 실행 / new run]\r\n');
     runAgainButton.classList.add('held-back');
     runAgainButton.disabled = true;
     statusLine.textContent = program + ' 실행 중 / running';
@@ -82,27 +88,38 @@
     thisRun.discipline = new LineDiscipline({
       echo: function (text) { term.write(text); },
       widthOf: columnsOf,
-      column: function () { return term.buffer.active.cursorX; },
       columns: function () { return term.cols; },
       // Ends the program where it stands: its pending read or write is
       // never answered, so it never runs again.
       signal: function (name) { ended(thisRun, name === 'QUIT' ? 131 : 130); },
+      flow: function (stopped) { thisRun.pacer.pause(stopped); },
     });
     current = thisRun;
     term.focus();
     var host = {
       read: function (descriptor, count) { return thisRun.discipline.read(count); },
       write: function (descriptor, bytes) {
-        if (!thisRun.ended && Array.isArray(window.outputTap)) window.outputTap.push(bytes.slice());
-        return thisRun.pacer.take(bytes);
+        var taken = thisRun.pacer.take(bytes);
+        if (typeof taken === 'number') return handedOver(bytes, taken);
+        return taken.then(function (count) { return handedOver(bytes, count); });
       },
       isTerminal: function (descriptor) { return descriptor === 1; },
       columns: function () { return term.cols; },
     };
+    // What the pacer took goes to the terminal: the line discipline follows
+    // the cursor by it, and a test's tap keeps a copy.
+    function handedOver(bytes, count) {
+      var output = bytes.subarray(0, count);
+      thisRun.discipline.wrote(output);
+      if (!thisRun.ended && Array.isArray(window.outputTap)) window.outputTap.push(output.slice());
+      return count;
+    }
     // Standard error, a line at a time: the programs write it only for
     // arguments, which the page gives none.
     var printLine = function (line) { term.write(line + '\r\n'); };
     programLoaded.then(function () {
+      // A run ended (Ctrl-C) before the script came never starts.
+      if (thisRun.ended) return null;
       return launchProgram(window['create_' + program], host, [program], { TERM: 'xterm-256color' }, printLine);
     }).then(function (status) {
       ended(thisRun, status);
@@ -117,7 +134,7 @@
     thisRun.ended = true;
     thisRun.discipline.close();
     thisRun.pacer.stop();
-    current = null;
+    if (current === thisRun) current = null;
     statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status;
     // Two short lines, which fit a phone's terminal unbroken.
     term.write('\r\n[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the site (web/build.sh) and serves it on this machine only; prints
-# the address to open. Ctrl-C stops the server.
+# Builds the site alone (web/build.sh, without the tests) and serves it on
+# this machine only; prints the address to open. Ctrl-C stops the server.
 #
 #   bash web/serve.sh [PORT]     (default 8000)
 set -euo pipefail
@@ -9,7 +9,7 @@ port=${1:-8000}
 # A line as each step starts, with the time so far; the build's own lines
 # go to build-web.log.
 echo "serve.sh: building the site in build-web/ (a first build takes a few minutes; log: build-web.log)" >&2
-bash "$root/web/build.sh" "$root/build-web" > "$root/build-web.log" 2>&1 ||
+SITE_ONLY=1 bash "$root/web/build.sh" "$root/build-web" > "$root/build-web.log" 2>&1 ||
     { tail -n 20 "$root/build-web.log" >&2; exit 1; }
 echo "serve.sh: built in ${SECONDS}s; serving on 127.0.0.1:$port" >&2
 echo "varnel: http://127.0.0.1:$port/index.html"

@@ -5,7 +5,8 @@
 //   WebKit     Debian's webkit2gtk-driver (WebKitWebDriver), by
 //              selenium-webdriver; it needs a display (run under xvfb-run)
 //
-// startServer(site) serves the site on a loopback port of its own; a
+// startServer(site, headers) serves the site on a loopback port of its own,
+// with the given response headers; a
 // driver's open(url, options) gives a page with evaluate(fn, arg),
 // waitFor(fn, arg, timeout), type(text), press(key), sleep(ms), errors()
 // and close(). Keys: Enter, Backspace, Tab, Control+C/D/U/W.
@@ -19,7 +20,7 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/cs
 
 // The site over HTTP from this process; every request it could not answer
 // is kept in `missing`.
-export async function startServer(site) {
+export async function startServer(site, headers = {}) {
   const missing = [];
   const server = createServer((request, response) => {
     const path = join(site, decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
@@ -28,7 +29,7 @@ export async function startServer(site) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': types[extname(path)] || 'application/octet-stream' });
+    response.writeHead(200, { 'Content-Type': types[extname(path)] || 'application/octet-stream', ...headers });
     response.end(readFileSync(path));
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));

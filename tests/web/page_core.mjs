@@ -192,6 +192,7 @@ export function coreTests(driver, { name, site, transcripts }) {
     await page.evaluate(() => { window.outputTap = []; });
     await page.press('Enter');
     await page.waitFor(() => document.getElementById('status').textContent.includes('running'));
+    await waitForScreen(page, '[pindle: 새로 실행 / new run]');
     await page.evaluate(() => window.term.paste('2 0\n'));
     assert.equal(await endedStatus(page), 0);
     assert.equal((await output(page)).toString('utf8'), '2번\n프로그램이 종료되었습니다~ :)\n\n\n');
@@ -199,9 +200,26 @@ export function coreTests(driver, { name, site, transcripts }) {
     await page.close();
   });
 
-  test(`${name}: Ctrl-C stops a drawing of side 100000: status 130, ^C shown, no output after it`, async () => {
+  test(`${name}: Ctrl-C stops a drawing of side 100000: status 130, ^C shown, no output after it; the ` +
+    'terminal is never handed more than it can parse soon', async () => {
     const page = await open(driver, 'varnel');
+    // Flow control: what the terminal was handed and has not yet parsed
+    // stays within the pacer's high water mark (4 MiB) and a chunk (1 MiB).
+    await page.evaluate(() => {
+      const write = window.term.write.bind(window.term);
+      window.flow = { handed: 0, parsed: 0, most: 0 };
+      window.term.write = (data, parsed) => {
+        const length = data.length;
+        window.flow.handed += length;
+        window.flow.most = Math.max(window.flow.most, window.flow.handed - window.flow.parsed);
+        write(data, () => {
+          window.flow.parsed += length;
+          if (parsed) parsed();
+        });
+      };
+    });
     await startDrawing(page, 100000);
+    await page.sleep(500);
     await page.press('Control+C');
     // It stops within a frame or two; how soon is a benchmark figure. A
     // drawing that went on would take minutes.
@@ -210,6 +228,8 @@ export function coreTests(driver, { name, site, transcripts }) {
     const written = await page.evaluate(() => window.outputTap.length);
     await page.sleep(300);
     assert.equal(await page.evaluate(() => window.outputTap.length), written);
+    const flow = await page.evaluate(() => window.flow);
+    assert.ok(flow.handed > 1 << 20 && flow.most <= 5 << 20, `${flow.most} bytes unparsed at once`);
     await page.close();
   });
 }

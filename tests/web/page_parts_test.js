@@ -10,18 +10,19 @@ const path = require('node:path');
 const LineDiscipline = require(path.join(process.env.WEB, 'line_discipline.js'));
 const OutputPacer = require(path.join(process.env.WEB, 'output_pacer.js'));
 
-// A terminal 80 columns wide whose cursor starts at `column`: wide and
-// full-width characters take two columns, combining marks none.
-function terminal(column = 0) {
+// A terminal 80 columns wide on which the program wrote `prompt` (UTF-8)
+// before anything is typed: wide and full-width characters take two
+// columns, combining marks none.
+function terminal(prompt = '') {
   const shown = { echo: '', signals: [] };
   const discipline = new LineDiscipline({
     echo: (text) => { shown.echo += text; },
     widthOf: (text) => Array.from(text).reduce((sum, character) => sum +
       (/[\u0300-\u036f]/.test(character) ? 0 : /[\u1100-\u115f\uac00-\ud7a3\ufe30-\ufe6f]/.test(character) ? 2 : 1), 0),
-    column: () => column,
     columns: () => 80,
     signal: (name) => shown.signals.push(name),
   });
+  discipline.wrote(Buffer.from(prompt));
   return { discipline, shown };
 }
 
@@ -43,12 +44,23 @@ test('the keys of a Linux terminal with default settings', async (t) => {
     ['one two  \x17\r', 'one \n', 'one two  \b \b\b \b\b \b\b \b\b \b\r\n'],
     ['a-b\x17\x17\r', '\n', 'a-b\b \b\b \b\b \b\r\n'],
     // Ctrl-V takes the next key as it is, shown as ^X.
-    ['\x16\x03\r', '\x03\n', '^C\r\n'],
+    ['\x16\x03\r', '\x03\n', '^\b^C\r\n'],
     ['\x1a5\r', '5\n', '5\r\n'],
+    // What a ^X echo takes is erased, not what the raw character would.
+    ['\x16\x01\x7f\r', '\n', '^\b^A\b\b  \b\b\r\n'],
+    // Digits are word characters for Ctrl-W; a letter with its marks is
+    // one character of the line's 4095.
+    ['ab 12\x17\r', 'ab \n', 'ab 12\b \b\b \b\r\n'],
+    ['e\u0301\u0301\x7f' + '7'.repeat(4095) + '\r', '7'.repeat(4095) + '\n',
+      'e\u0301\u0301\b \b' + '7'.repeat(4095) + '\r\n'],
+    // A paste: after its Enter the line starts at column 0, wherever the
+    // terminal's cursor is yet; the tab erased is 8 columns, then 6.
+    ['ab\r\tx\x7f\x7fy\r', 'ab\n', 'ab\r\n\tx\b \b\b\b\b\b\b\b\b\by\r\n'],
+    ['abc\rde\t\x7f\x7fz\r', 'abc\n', 'abc\r\nde\t\b\b\b\b\b\b\b \bz\r\n'],
   ];
   for (const [typed, line, echo] of rows) {
     await t.test(JSON.stringify(typed), async () => {
-      const { discipline, shown } = terminal(3);
+      const { discipline, shown } = terminal('abc');
       const read = lineOf(discipline);
       discipline.type(typed);
       assert.equal(await read, line);
@@ -57,18 +69,40 @@ test('the keys of a Linux terminal with default settings', async (t) => {
   }
 });
 
-test('a tab stop counts from where the line started on the screen', async () => {
-  const { discipline, shown } = terminal(5);
+test('a tab stop counts from where the program\'s output left the cursor', async () => {
+  // program's output, typed, echo
+  const rows = [
+    ['12345', '\t\x7f', '\t\b\b\b'],
+    ['선택: ', '\t\x7f', '\t\b\b'],
+    ['menu\n[1] ', '\t\x7f', '\t\b\b\b\b'],
+    // The programs' cell moves: back to the line's start, then forward.
+    ['▲\r\x1b[2C▲\n> ', '\t\x7f', '\t\b\b\b\b\b\b'],
+    ['\r\x1b[13C', '\t\x7f', '\t\b\b\b'],
+    ['a\tb\x1b[10G', 'x\t\x7f', 'x\t\b\b\b\b\b\b'],
+  ];
+  for (const [prompt, typed, echo] of rows) {
+    const { discipline, shown } = terminal(prompt);
+    discipline.type(typed);
+    assert.equal(shown.echo, echo, JSON.stringify(prompt));
+  }
+  // A character split between two writes is counted once it is whole.
+  const { discipline, shown } = terminal();
+  const bytes = Buffer.from('가나');
+  discipline.wrote(bytes.subarray(0, 4));
+  discipline.wrote(bytes.subarray(4));
   discipline.type('\t\x7f');
-  assert.equal(shown.echo, '\t\b\b\b');
+  assert.equal(shown.echo, '\t\b\b\b\b');
 });
 
-test('a line holds 4095 characters before its newline; more rings the bell', async () => {
-  const { discipline, shown } = terminal();
-  const read = lineOf(discipline);
-  discipline.type('7'.repeat(4100) + '\r');
-  assert.equal(await read, '7'.repeat(4095) + '\n');
-  assert.equal(shown.echo, '7'.repeat(4095) + '\x07'.repeat(5) + '\r\n');
+test('a line holds 4095 bytes before its newline; more rings the bell', async () => {
+  // typed, the line, the bells
+  for (const [typed, line, bells] of [['7'.repeat(4100), '7'.repeat(4095), 5], ['가'.repeat(1400), '가'.repeat(1365), 35]]) {
+    const { discipline, shown } = terminal();
+    const read = discipline.read(65536);
+    discipline.type(typed + '\r');
+    assert.equal(Buffer.from(await read).toString('utf8'), line + '\n');
+    assert.equal(shown.echo, line + '\x07'.repeat(bells) + '\r\n');
+  }
 });
 
 test('Ctrl-D: the line so far, or the end of input at the start of a line; reads take one line at most', async () => {
@@ -85,10 +119,11 @@ test('Ctrl-D: the line so far, or the end of input at the start of a line; reads
 
 test('Ctrl-C and Ctrl-\\ signal the program and drop what was typed; a closed discipline answers nothing', async () => {
   const { discipline, shown } = terminal();
-  discipline.type('1\rabc\x03');
+  discipline.type('1\rabc');
+  discipline.type('\x03');
   discipline.type('\x1c');
   assert.deepEqual(shown.signals, ['INT', 'QUIT']);
-  assert.ok(shown.echo.endsWith('abc^C\r\n^\\\r\n'));
+  assert.ok(shown.echo.endsWith('abc^C^\\'), JSON.stringify(shown.echo));
   discipline.type('2\r');
   assert.equal(await lineOf(discipline), '2\n');
   discipline.close();
@@ -135,18 +170,50 @@ test('past the high water mark the program waits until the terminal is down to t
   let resumed = false;
   const held = pacer.take(block);
   assert.equal(typeof held.then, 'function', 'a write past the high water mark must wait');
-  held.then(() => { resumed = true; });
-  assert.equal(pacer.unparsed, 40);
-  screen.parseOne();
+  held.then((count) => { resumed = count; });
+  assert.equal(pacer.unparsed, 30, 'a held write is not taken yet');
   screen.parseOne();
   await Promise.resolve();
   assert.equal(resumed, false, 'resumed with 20 bytes unparsed, above the low water mark');
   screen.parseOne();
   await Promise.resolve();
-  assert.equal(resumed, true);
-  assert.equal(pacer.unparsed, 10);
-  screen.parseOne();
+  assert.equal(resumed, 10);
+  await Promise.resolve();
+  assert.equal(pacer.unparsed, 20);
+  while (screen.pending.length > 0) screen.parseOne();
   assert.equal(pacer.unparsed, 0);
+});
+
+test('a write of any size takes at most what fits under the high water mark', async () => {
+  // chunk, high water, what one write of 1000 bytes takes, and the most
+  // ever gathered or unparsed
+  for (const [chunkSize, highWater, taken] of [[10, 30, 30], [64, 30, 30], [8, 100, 100]]) {
+    const screen = slowTerminal();
+    const pacer = new OutputPacer(screen.write, { chunkSize, highWater, lowWater: 5 });
+    assert.equal(pacer.take(new Uint8Array(1000)), taken);
+    assert.ok(pacer.unparsed + pacer.gatheredLength <= highWater);
+    assert.equal(typeof pacer.take(new Uint8Array(1000)).then, 'function', 'no room left: the program waits');
+  }
+});
+
+test('a terminal that reports a chunk parsed at once never holds the program', async () => {
+  const pacer = new OutputPacer((chunk, parsed) => parsed(), { chunkSize: 100, highWater: 10, lowWater: 5 });
+  assert.equal(pacer.take(new Uint8Array(10)), 10);
+  const answer = await Promise.race([pacer.take(new Uint8Array(5)),
+    new Promise((resolve) => setTimeout(() => resolve('held'), 1000))]);
+  assert.equal(answer, 5);
+  assert.equal(pacer.unparsed, 0);
+});
+
+test('a prompt after a large output is handed over at once, however much waits unparsed', async () => {
+  const screen = slowTerminal();
+  const pacer = new OutputPacer(screen.write);
+  assert.equal(pacer.take(new Uint8Array(3 << 20)), 3 << 20);
+  const prompt = new TextEncoder().encode('선택: ');
+  assert.equal(pacer.take(prompt), prompt.length);
+  await Promise.resolve();
+  assert.deepEqual([...screen.chunks[screen.chunks.length - 1]], [...prompt]);
+  assert.equal(pacer.unparsed, (3 << 20) + prompt.length);
 });
 
 test('many small writes, each handed over before the terminal parses any, hold only their own bytes', async () => {
@@ -158,6 +225,28 @@ test('many small writes, each handed over before the terminal parses any, hold o
   }
   const held = screen.chunks.reduce((sum, chunk) => sum + chunk.buffer.byteLength, 0);
   assert.ok(held < 100000, `${held} bytes held for 1000 short lines`);
+});
+
+test('Ctrl-S holds the echo, the output and the program until Ctrl-Q', async () => {
+  const screen = slowTerminal();
+  const pacer = new OutputPacer(screen.write, { chunkSize: 10, highWater: 100, lowWater: 10 });
+  const { discipline, shown } = terminal();
+  discipline.terminal.flow = (stopped) => pacer.pause(stopped);
+  assert.equal(pacer.take(new Uint8Array(3)), 3);
+  discipline.type('a');
+  discipline.type('\x13');
+  discipline.type('b');
+  let taken = null;
+  pacer.take(new Uint8Array(4)).then((count) => { taken = count; });
+  await new Promise((resolve) => setTimeout(resolve, 10));
+  assert.equal(shown.echo, 'a');
+  assert.equal(taken, null, 'the program waits while the output is stopped');
+  assert.equal(screen.chunks.length, 0, 'nothing is handed to the terminal while the output is stopped');
+  discipline.type('\x11');
+  await new Promise((resolve) => setTimeout(resolve, 10));
+  assert.equal(shown.echo, 'ab');
+  assert.equal(taken, 4);
+  assert.equal(Buffer.concat(screen.chunks.map((chunk) => Buffer.from(chunk))).length, 7);
 });
 
 test('a stopped pacer drops what it gathered and never answers a held write', async () => {
@@ -173,5 +262,5 @@ test('a stopped pacer drops what it gathered and never answers a held write', as
   await new Promise((resolve) => setTimeout(resolve, 10));
   assert.equal(answered, false);
   assert.equal(later, false);
-  assert.equal(screen.chunks.length, 2);
+  assert.equal(screen.chunks.length, 1);
 });

@@ -10,12 +10,12 @@
 //                                 PLAYWRIGHT (web/node_modules/playwright-core)
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { chromiumDriver, startServer } from './driver.mjs';
-import { coreTests, endedStatus, open, output, startDrawing, waitForScreen } from './page_core.mjs';
+import { coreTests, endedStatus, open, output, screenLines, startDrawing, waitForScreen } from './page_core.mjs';
 
 const site = process.env.SITE;
 const driver = {};
@@ -62,6 +62,83 @@ test('the first prompt: served over HTTP with no request failing, opened from di
   assert.equal(await page.evaluate(() => fetch('README.txt').then((response) => response.status)), 200);
   await page.close();
   assert.deepEqual(served.missing, []);
+});
+
+test('a run ended before the program\'s script came never starts; the next one does, once', async () => {
+  const page = await driver.browser.newPage();
+  // Counts the program's instances: the script's factory, wrapped as it is
+  // defined.
+  await page.addInitScript(() => {
+    let factory;
+    window.instances = 0;
+    Object.defineProperty(window, 'create_pindle', {
+      configurable: true,
+      get: () => factory,
+      set: (create) => { factory = (options) => { window.instances += 1; return create(options); }; },
+    });
+  });
+  let release;
+  const held = new Promise((resolve) => { release = resolve; });
+  await page.route('**/pindle.js', async (route) => { await held; await route.continue(); });
+  await page.goto(`${driver.base}?program=pindle`, { waitUntil: 'domcontentloaded' });
+  await page.waitForFunction(() => !!window.term);
+  await page.keyboard.press('Control+C');
+  await page.waitForFunction(() => document.getElementById('status').textContent.includes('status 130'));
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.getElementById('status').textContent.includes('running'));
+  release();
+  await page.waitForFunction(() => window.instances > 0);
+  await page.evaluate(() => window.term.paste('1 0\n'));
+  await page.waitForFunction(() => document.getElementById('status').textContent.includes('status 0'));
+  assert.equal(await page.evaluate(() => window.instances), 1);
+  await page.close();
+});
+
+test('a paste across lines: the screen shows the line the program gets', async () => {
+  const page = await open(driver, 'pindle');
+  // Each line as the program reads it; the screen's last typed line.
+  for (const [pasted, line, shown] of [['3\r\tx\x7f\x7fy\r', 'y', 'y'], ['3\rab\t\x7f\x7f2\r', 'a2', 'a2']]) {
+    await page.evaluate(() => { window.outputTap = []; });
+    await page.evaluate((text) => window.term.paste(text), pasted);
+    await waitForScreen(page, line === 'y' ? 'y' : 'a2');
+    const lines = await screenLines(page);
+    const typed = lines.filter((text) => text.trim() === shown);
+    assert.equal(typed.length, 1, `${JSON.stringify(pasted)}: ${JSON.stringify(lines)}`);
+    assert.equal(typed[0].trimEnd(), shown, 'the line starts at the first column');
+  }
+  await page.close();
+});
+
+test('served with the strictest Content-Security-Policy docs/web.md gives, the page runs and lines up', async () => {
+  const policy = readFileSync(join(process.env.DOCS, 'web.md'), 'utf8').match(/^Content-Security-Policy: (.*)$/m)[1];
+  const strict = await startServer(site, { 'Content-Security-Policy': policy });
+  try {
+    const page = await driver.browser.newPage();
+    await page.addInitScript(() => {
+      window.violations = [];
+      document.addEventListener('securitypolicyviolation', (event) => window.violations.push(event.violatedDirective));
+    });
+    await page.goto(`${strict.base}?program=varnel&tap`);
+    await page.waitForFunction(() => !!window.term && document.getElementById('status').textContent.includes('running'));
+    const wrapped = { raw: page, evaluate: (fn, arg) => page.evaluate(fn, arg),
+      waitFor: (fn, arg, timeout = 30000) => page.waitForFunction(fn, arg, { timeout }) };
+    await waitForScreen(wrapped, '[0]프로그램 종료');
+    await page.keyboard.type('1\n3\n');
+    await waitForScreen(wrapped, 'menu_1_command_result');
+    assert.match((await output(wrapped)).toString('utf8'), /▲\r\x1b\[2C▲/);
+    // The cells xterm.js measured are the cells it draws: its own style
+    // element was let in.
+    const grid = await page.evaluate(() => {
+      const row = document.querySelector('.xterm-rows > div');
+      const cell = window.term._core._renderService.dimensions.css.cell;
+      return { rowHeight: row.getBoundingClientRect().height, cellHeight: cell.height };
+    });
+    assert.ok(Math.abs(grid.rowHeight - grid.cellHeight) < 0.5, JSON.stringify(grid));
+    assert.deepEqual(await page.evaluate(() => window.violations), []);
+    await page.close();
+  } finally {
+    strict.server.close();
+  }
 });
 
 test('a paste of 15,000 lines runs to its end with bounded memory and no write error', async () => {

@@ -1,0 +1,84 @@
+// The page's side of the comparison with Linux's line discipline
+// (line_discipline_linux.py), under Node.js with @xterm/headless, the page's
+// terminal without a browser, for widths and screens.
+//
+//   node line_discipline_cases.js type     stdin: [{keys: [KEY...]}...];
+//                                          stdout: [{reads, echo, echoed}...],
+//                                          each read in hex, or "signal
+//                                          NAME"; the echo's length after
+//                                          each key
+//   node line_discipline_cases.js screen   stdin: [ECHO...] (latin-1 text
+//                                          of UTF-8 bytes); stdout: [{lines,
+//                                          cursor}...], the screen each
+//                                          echo leaves
+//
+// WEB names the web/ folder (its line_discipline.js and node_modules).
+'use strict';
+const path = require('node:path');
+
+const web = process.env.WEB;
+const LineDiscipline = require(path.join(web, 'line_discipline.js'));
+const { Terminal } = require(path.join(web, 'node_modules/@xterm/headless'));
+
+const columns = 80;
+const newTerminal = () => new Terminal({ cols: columns, rows: 100, scrollback: 1000, convertEol: true,
+  allowProposedApi: true });
+const widths = newTerminal()._core.unicodeService;
+
+const settle = () => new Promise((resolve) => setImmediate(resolve));
+
+// Each key typed by itself, and the reader given its turn after each: a
+// paste is one key of many characters.
+async function typeCase(keys) {
+  const reads = [];
+  let echo = '';
+  const discipline = new LineDiscipline({
+    echo: (text) => { echo += text; },
+    widthOf: (text) => widths.getStringCellWidth(text),
+    columns: () => columns,
+    signal: (name) => reads.push(`signal ${name}`),
+  });
+  let reading = true;
+  (async () => {
+    while (reading) {
+      const block = await discipline.read(65536);
+      reads.push(Buffer.from(block).toString('hex'));
+    }
+  })();
+  // The echo's length in bytes after each key.
+  const echoed = [];
+  for (const key of keys) {
+    discipline.type(key);
+    await settle();
+    echoed.push(Buffer.byteLength(echo, 'utf8'));
+  }
+  reading = false;
+  discipline.close();
+  return { reads, echo: Buffer.from(echo, 'utf8').toString('latin1'), echoed };
+}
+
+function screenOf(echo) {
+  const terminal = newTerminal();
+  return new Promise((resolve) => terminal.write(Buffer.from(echo, 'latin1'), () => {
+    const buffer = terminal.buffer.active;
+    const lines = [];
+    for (let row = 0; row < buffer.length; row++) lines.push(buffer.getLine(row).translateToString(true));
+    while (lines.length > 0 && lines[lines.length - 1] === '') lines.pop();
+    resolve({ lines, cursor: [buffer.cursorX, buffer.baseY + buffer.cursorY] });
+    terminal.dispose();
+  }));
+}
+
+async function main() {
+  const chunks = [];
+  for await (const chunk of process.stdin) chunks.push(chunk);
+  const input = JSON.parse(Buffer.concat(chunks).toString('utf8'));
+  const results = [];
+  for (const item of input) results.push(process.argv[2] === 'type' ? await typeCase(item.keys) : await screenOf(item));
+  process.stdout.write(JSON.stringify(results));
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exitCode = 1;
+});
