@@ -1,7 +1,9 @@
 // The web page's figures, in headless Chromium on this machine:
 // - the gzipped weight of everything varnel's page loads but the font, and
 //   the bytes of the font's slices the first menu loads;
-// - the time from navigation to varnel's first menu on the screen;
+// - the time from navigation to varnel's first menu on the screen, and to
+//   the same menu on a floor page (the site's xterm.js and fit addon with
+//   the page's options, writing the menu's bytes at once), taking turns;
 // - how long side 1000 in all four orientations takes to be on the screen,
 //   typed at the page, against writing the same bytes straight into the
 //   same terminal with term.write: in one write, and in writes of the size
@@ -36,8 +38,35 @@ const weight = pageFiles.reduce((sum, file) => sum + gzipped(file), 0);
 const fontFaces = gzipped('fonts/nanum-gothic-coding.css');
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css' };
+// The floor: a page of the site's own xterm.js and fit addon with the
+// page's terminal options, writing the first menu's bytes at once, with
+// nothing else to load or run.
+const menuOutput = execFileSync(process.execPath, [join(site, 'varnel.js')], { input: '' });
+const menuEnd = Buffer.from('[0]프로그램 종료\n');
+const menu = menuOutput.subarray(0, menuOutput.indexOf(menuEnd) + menuEnd.length);
+const pageScript = readFileSync(join(site, 'page.js'), 'utf8');
+const terminalOptions = `{ convertEol: true, cursorBlink: true, fontSize: 16, fontFamily: ${
+  /var deviceFonts = ([^;]*);/s.exec(pageScript)[1]} }`;
+const floorPage = `<!DOCTYPE html><html lang="ko"><head><meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1"><title>floor</title>
+<link rel="stylesheet" href="xterm.css"><style>html, body { height: 100%; margin: 0; } #terminal { height: 100%; }</style>
+</head><body><div id="terminal"></div><script src="xterm.js"></script><script src="addon-fit.js"></script>
+<script>
+var term = new Terminal(${terminalOptions});
+var fitAddon = new FitAddon.FitAddon();
+term.loadAddon(fitAddon);
+term.open(document.getElementById('terminal'));
+fitAddon.fit();
+window.term = term;
+term.write(new TextEncoder().encode(${JSON.stringify(menu.toString('utf8'))}));
+</script></body></html>`;
+
 let fontBytes = 0;
 const server = createServer((request, response) => {
+  if (request.url === '/floor.html') {
+    response.writeHead(200, { 'Content-Type': 'text/html' }).end(floorPage);
+    return;
+  }
   const path = join(site, new URL(request.url, 'http://localhost').pathname);
   try {
     const body = readFileSync(path);
@@ -76,15 +105,16 @@ function watchFor(text) {
 const drawing = execFileSync(process.execPath, [join(site, 'varnel.js')], { input: '1\n1000\nl\nl\nl\n', maxBuffer: 1 << 26 });
 const drawn = drawing.subarray(drawing.indexOf(Buffer.from('0˚\n')));
 
-async function freshPage() {
+async function freshPage(address = url) {
   const page = await browser.newPage({ viewport: { width: 1000, height: 800 } });
   await page.addInitScript(watchFor, '[0]프로그램 종료');
-  await page.goto(url);
+  await page.goto(address);
   await page.waitForFunction(() => window.seenAt !== null, null, { timeout: 20000 });
   return page;
 }
 
 const firstMenu = [];
+const floorMenu = [];
 const fontsForFirstMenu = [];
 const longestGap = [];
 const stopped = [];
@@ -97,6 +127,9 @@ for (let run = 0; run < runs; run++) {
   let page = await freshPage();
   firstMenu.push(await page.evaluate(() => window.seenAt));
   fontsForFirstMenu.push(fontBytes);
+  const floor = await freshPage(url.replace('index.html', 'floor.html'));
+  floorMenu.push(await floor.evaluate(() => window.seenAt));
+  await floor.close();
   await page.evaluate(() => window.term.input('1\r', true));
   await page.waitForFunction(() => window.term.buffer.active.getLine(window.term.buffer.active.baseY +
     window.term.buffer.active.cursorY - 1).translateToString(true).includes('(양의 정수)'));
@@ -159,6 +192,8 @@ const ms = (time) => `${time.toFixed(0)} ms`;
 console.log(`varnel's page but the font, gzipped (${pageFiles.join(', ')}): ${weight} bytes (${(weight / 1000).toFixed(1)} KB)`);
 console.log(`the font's CSS, gzipped: ${fontFaces} bytes; its slices the first menu loads: ${fontsForFirstMenu[0]} bytes (${(fontsForFirstMenu[0] / 1000).toFixed(1)} KB)`);
 console.log(`navigation to the first menu: best ${ms(best(firstMenu))} of ${firstMenu.map(ms).join(', ')}`);
+console.log(`  the floor (xterm.js writing the menu at once): best ${ms(best(floorMenu))} of ${floorMenu.map(ms).join(', ')}`);
+console.log(`  ratio of the best, page to floor: ${(best(firstMenu) / best(floorMenu)).toFixed(2)} (target at most 1.25)`);
 console.log(`side 1000, four orientations (${drawn.length} bytes):`);
 console.log(`  typed at the page:      best ${ms(best(typed))} of ${typed.map(ms).join(', ')}`);
 console.log(`  term.write of the same: best ${ms(best(straight))} of ${straight.map(ms).join(', ')}`);

@@ -116,7 +116,8 @@ test('served with the strictest Content-Security-Policy docs/web.md gives, the p
     const page = await driver.browser.newPage();
     await page.addInitScript(() => {
       window.violations = [];
-      document.addEventListener('securitypolicyviolation', (event) => window.violations.push(event.violatedDirective));
+      document.addEventListener('securitypolicyviolation',
+        (event) => window.violations.push(`${event.violatedDirective} ${event.blockedURI.slice(0, 40)}`));
     });
     await page.goto(`${strict.base}?program=varnel&tap`);
     await page.waitForFunction(() => !!window.term && document.getElementById('status').textContent.includes('running'));
