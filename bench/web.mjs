@@ -31,7 +31,7 @@ const site = resolve(process.argv[2] || join(root, 'build-web/site'));
 const runs = Number(process.argv[3] || 5);
 const { chromium } = createRequire(join(root, 'web/'))('playwright-core');
 
-const pageFiles = ['index.html', 'page.css', 'xterm.css', 'xterm.js', 'addon-fit.js', 'line_discipline.js',
+const pageFiles = ['index.html', 'start.js', 'page.css', 'xterm.css', 'xterm.js', 'addon-fit.js', 'line_discipline.js',
   'output_pacer.js', 'page.js', 'varnel.js', 'favicon.svg'];
 const gzipped = (file) => gzipSync(readFileSync(join(site, file)), { level: 9 }).length;
 const weight = pageFiles.reduce((sum, file) => sum + gzipped(file), 0);

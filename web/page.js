@@ -29,15 +29,17 @@
   // On a phone the words fold away, leaving the terminal its room.
   if (window.matchMedia('(max-width: 600px)').matches) document.getElementById('about').open = false;
 
-  // The program's own script, loaded as a classic script so that a page
-  // opened from disk can load it too. Whatever is typed meanwhile waits for
-  // the program, as typing ahead at a terminal does.
+  // The program's own script, asked for by start.js as the page began to
+  // load. Whatever is typed meanwhile waits for the program, as typing ahead
+  // at a terminal does.
   var programLoaded = new Promise(function (resolve, reject) {
-    var script = document.createElement('script');
-    script.src = program + '.js';
-    script.onload = resolve;
-    script.onerror = function () { reject(new Error(program + '.js could not be loaded')); };
-    document.body.appendChild(script);
+    if (window.programLoaded) {
+      resolve(window.programLoaded);
+      return;
+    }
+    var start = document.getElementById('start');
+    start.addEventListener('load', function () { resolve(window.programLoaded); });
+    start.addEventListener('error', function () { reject(new Error('start.js could not be loaded')); });
   });
 
   // The font that ships with the page, cut into slices by Unicode range.
