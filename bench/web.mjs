@@ -11,14 +11,18 @@
 // - the longest gap between animation frames while that drawing is typed;
 // - the time from Ctrl-C, on a drawing of side 100000, to the status line
 //   saying the program ended.
+// - Lighthouse's four scores for both programs' pages, with its default
+//   settings (web/'s npm packages pin Lighthouse).
 // Times are the best of RUNS, taking turns; each ends at the first
-// animation frame after the terminal has taken the last byte in.
+// animation frame after the terminal has taken the last byte in. The site
+// is served gzipped, as a web server would.
 //
 //   node bench/web.mjs [SITE] [RUNS]     (default build-web/site, 5 runs)
 //
 // Needs the site (bash web/build.sh), Debian's chromium and web/'s npm
 // packages (npm ci in web/).
-import { execFileSync } from 'node:child_process';
+import { execFile, execFileSync } from 'node:child_process';
+import { promisify } from 'node:util';
 import { createRequire } from 'node:module';
 import { readFileSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -64,25 +68,26 @@ term.write(new TextEncoder().encode(${JSON.stringify(menu.toString('utf8'))}));
 let fontBytes = 0;
 const server = createServer((request, response) => {
   if (request.url === '/floor.html') {
-    response.writeHead(200, { 'Content-Type': 'text/html' }).end(floorPage);
+    response.writeHead(200, { 'Content-Type': 'text/html', 'Content-Encoding': 'gzip' }).end(gzipSync(floorPage));
     return;
   }
   const path = join(site, new URL(request.url, 'http://localhost').pathname);
   try {
     const body = readFileSync(path);
     if (path.endsWith('.woff2')) fontBytes += body.length;
-    response.writeHead(200, { 'Content-Type': types[extname(path)] || 'application/octet-stream' }).end(body);
+    // Compressed as any web server compresses text.
+    const compress = /gzip/.test(request.headers['accept-encoding'] || '') && !path.endsWith('.woff2');
+    response.writeHead(200, { 'Content-Type': types[extname(path)] || 'application/octet-stream',
+      ...(compress ? { 'Content-Encoding': 'gzip' } : {}) }).end(compress ? gzipSync(body) : body);
   } catch {
     response.writeHead(404).end();
   }
 });
 await new Promise((done) => server.listen(0, '127.0.0.1', done));
 const url = `http://127.0.0.1:${server.address().port}/index.html`;
-const browser = await chromium.launch({
-  executablePath: '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync'],
-});
+const chromiumFlags = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: chromiumFlags });
 
 // Records, at each animation frame, when the screen first shows `text`.
 function watchFor(text) {
@@ -185,6 +190,22 @@ for (let run = 0; run < runs; run++) {
   }
 }
 await browser.close();
+
+// Lighthouse with its default settings (a mid-range phone on a slow 4G
+// network, simulated) on both programs' pages, served as above.
+const lighthouse = join(root, 'web/node_modules/.bin/lighthouse');
+const scores = {};
+for (const program of ['varnel', 'pindle']) {
+  // Run beside this process's server, which must go on answering.
+  const { stdout } = await promisify(execFile)(lighthouse, [`${url}?program=${program}`, '--chrome-path=/usr/bin/chromium',
+    `--chrome-flags=--headless=new ${chromiumFlags.join(' ')}`, '--output=json', '--quiet'], { maxBuffer: 1 << 28 });
+  const report = JSON.parse(stdout);
+  scores[program] = Object.fromEntries(Object.entries(report.categories).map(([name, category]) =>
+    [name, Math.round(category.score * 100)]));
+  for (const audit of ['first-contentful-paint', 'largest-contentful-paint', 'total-blocking-time']) {
+    scores[program][audit] = report.audits[audit].displayValue;
+  }
+}
 server.close();
 
 const best = (times) => Math.min(...times);
@@ -202,3 +223,6 @@ console.log(`  ratio of the best, typed to one term.write: ${(best(typed) / best
 console.log(`  ratio of the best, typed to 1 MiB writes:   ${(best(typed) / best(straightInChunks)).toFixed(2)}`);
 console.log(`  longest gap between animation frames while typed: best ${ms(best(longestGap))} of ${longestGap.map(ms).join(', ')}`);
 console.log(`Ctrl-C on side 100000 to the status line: best ${ms(best(stopped))} of ${stopped.map(ms).join(', ')}`);
+for (const [program, figures] of Object.entries(scores)) {
+  console.log(`Lighthouse, ${program}'s page: ${Object.entries(figures).map(([name, value]) => `${name} ${value}`).join(', ')}`);
+}
