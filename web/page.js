@@ -43,15 +43,30 @@
   });
 
   // The font that ships with the page, cut into slices by Unicode range.
-  // The program starts at once in the device's fonts; once the slices the
-  // menu and the drawings need are loaded, the terminal takes the page's
-  // font and measures its cells again. The rest come as they are drawn.
-  // Each slice is asked for by itself: WebKit's document.fonts.load(font,
-  // text) leaves some of them unloaded.
+  // The program starts at once in the device's fonts, and its first screen
+  // is drawn before the font's style sheet is even asked for: matching 93
+  // faces and loading slices would hold that screen back. Then, once the
+  // slices the menu and the drawings need are loaded, the words and the
+  // terminal take the page's font, and the terminal measures its cells
+  // again. The rest come as they are drawn. Each slice is asked for by
+  // itself: WebKit's document.fonts.load(font, text) leaves some of them
+  // unloaded.
   var fontFamily = 'Nanum Gothic Coding';
   var deviceFonts = '"D2Coding", "NanumGothicCoding", "Noto Sans Mono CJK KR", ui-monospace, "DejaVu Sans Mono", ' +
     'monospace';
-  var fontReady = loadFontFor('W 메인 메뉴 작동중 △▲　').catch(function () {});
+  var fontReady = null;
+  var whenFontReady = new Promise(function (resolve) { fontReady = resolve; });
+
+  function loadPageFont() {
+    if (fontReady === null) return;
+    var ready = fontReady;
+    fontReady = null;
+    var sheet = document.createElement('link');
+    sheet.rel = 'stylesheet';
+    sheet.href = 'fonts/nanum-gothic-coding.css';
+    sheet.onload = function () { loadFontFor('W 메인 메뉴 작동중 △▲　').then(ready, ready); };
+    document.head.appendChild(sheet);
+  }
 
   function loadFontFor(text) {
     if (!document.fonts || typeof document.fonts.forEach !== 'function') return Promise.resolve();
@@ -99,7 +114,12 @@
     current = thisRun;
     term.focus();
     var host = {
-      read: function (descriptor, count) { return thisRun.discipline.read(count); },
+      read: function (descriptor, count) {
+        // The program waits for typing: its first screen is out, and the
+        // font may come once that is painted.
+        requestAnimationFrame(function () { setTimeout(loadPageFont, 0); });
+        return thisRun.discipline.read(count);
+      },
       write: function (descriptor, bytes) {
         var taken = thisRun.pacer.take(bytes);
         if (typeof taken === 'number') return handedOver(bytes, taken);
@@ -168,7 +188,7 @@
     term.loadAddon(fitAddon);
     term.open(terminalElement);
     fitAddon.fit();
-    fontReady.then(function () {
+    whenFontReady.then(function () {
       term.options.fontFamily = '"' + fontFamily + '", ' + deviceFonts;
       fitAddon.fit();
     });

@@ -224,6 +224,8 @@ test('with DejaVu as the only fonts, the menu\'s Hangul is drawn from the page\'
     environment: { ...process.env, FONTCONFIG_FILE: join(folder, 'fonts.conf') } });
   try {
     const page = await open(dejaVuOnly, 'varnel', `${pathToFileURL(join(site, 'index.html'))}?program=varnel`);
+    // The page's font comes once the first screen is out.
+    await page.waitFor(() => window.term.options.fontFamily.startsWith('"Nanum Gothic Coding"'));
     // Drawn with the page's font and with DejaVu alone: two syllables that
     // are boxes look the same, drawn ones differ from each other.
     const drawn = await page.evaluate(() => {
