@@ -33,6 +33,8 @@ for (const [line, then] of [['1', '(양의 정수)'], ['4', 'result : 0'], ['l',
   await page.keyboard.press('Enter');
   await shows(then);
 }
+// The page's font, which comes once the first screen is out.
+await page.waitForFunction(() => window.term.options.fontFamily.startsWith('"Nanum Gothic Coding"'));
 await page.waitForTimeout(300);
 await page.screenshot({ path: join(root, 'docs/session.png') });
 await browser.close();
