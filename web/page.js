@@ -54,18 +54,24 @@
   var fontFamily = 'Nanum Gothic Coding';
   var deviceFonts = '"D2Coding", "NanumGothicCoding", "Noto Sans Mono CJK KR", ui-monospace, "DejaVu Sans Mono", ' +
     'monospace';
-  var fontReady = null;
-  var whenFontReady = new Promise(function (resolve) { fontReady = resolve; });
+  var fontAskedFor = false;
+  var fontLoaded;
+  var fontReady = new Promise(function (resolve) { fontLoaded = resolve; });
 
-  function loadPageFont() {
-    if (fontReady === null) return;
-    var ready = fontReady;
-    fontReady = null;
-    var sheet = document.createElement('link');
-    sheet.rel = 'stylesheet';
-    sheet.href = 'fonts/nanum-gothic-coding.css';
-    sheet.onload = function () { loadFontFor('W 메인 메뉴 작동중 △▲　').then(ready, ready); };
-    document.head.appendChild(sheet);
+  // Once, when a program first waits for typing: after the frame that
+  // shows its first screen.
+  function askForPageFont() {
+    if (fontAskedFor) return;
+    fontAskedFor = true;
+    requestAnimationFrame(function () {
+      setTimeout(function () {
+        var sheet = document.createElement('link');
+        sheet.rel = 'stylesheet';
+        sheet.href = 'fonts/nanum-gothic-coding.css';
+        sheet.onload = function () { loadFontFor('W 메인 메뉴 작동중 △▲　').then(fontLoaded, fontLoaded); };
+        document.head.appendChild(sheet);
+      }, 0);
+    });
   }
 
   function loadFontFor(text) {
@@ -115,9 +121,7 @@
     term.focus();
     var host = {
       read: function (descriptor, count) {
-        // The program waits for typing: its first screen is out, and the
-        // font may come once that is painted.
-        requestAnimationFrame(function () { setTimeout(loadPageFont, 0); });
+        askForPageFont();
         return thisRun.discipline.read(count);
       },
       write: function (descriptor, bytes) {
@@ -188,7 +192,7 @@
     term.loadAddon(fitAddon);
     term.open(terminalElement);
     fitAddon.fit();
-    whenFontReady.then(function () {
+    fontReady.then(function () {
       term.options.fontFamily = '"' + fontFamily + '", ' + deviceFonts;
       fitAddon.fit();
     });
