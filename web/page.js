@@ -30,8 +30,9 @@
   if (window.matchMedia('(max-width: 600px)').matches) document.getElementById('about').open = false;
 
   // The program's own script, asked for by start.js as the page began to
-  // load. Whatever is typed meanwhile waits for the program, as typing ahead
-  // at a terminal does.
+  // load, and the first run's program made ready as it came. Whatever is
+  // typed meanwhile waits for the program, as typing ahead at a terminal
+  // does.
   var programLoaded = new Promise(function (resolve, reject) {
     if (window.programLoaded) {
       resolve(window.programLoaded);
@@ -59,10 +60,13 @@
   var fontReady = new Promise(function (resolve) { fontLoaded = resolve; });
 
   // Once, when a program first waits for typing: after the frame that
-  // shows its first screen.
+  // shows its first screen. A device that has the same font of its own
+  // already draws the terminal in it: the page's copy would only cost its
+  // download and a second drawing.
   function askForPageFont() {
     if (fontAskedFor) return;
     fontAskedFor = true;
+    if (deviceHasFont('NanumGothicCoding')) return;
     requestAnimationFrame(function () {
       setTimeout(function () {
         var sheet = document.createElement('link');
@@ -71,6 +75,21 @@
         sheet.onload = function () { loadFontFor('W 메인 메뉴 작동중 △▲　').then(fontLoaded, fontLoaded); };
         document.head.appendChild(sheet);
       }, 0);
+    });
+  }
+
+  // Whether the device has `family`: a sample drawn in it differs in width
+  // from the generic family it would otherwise fall back to. Where it is
+  // missing, the two widths are the same whatever the fallback.
+  function deviceHasFont(family) {
+    var context = document.createElement('canvas').getContext('2d');
+    if (!context) return false;
+    var sample = '메인 메뉴 작동중 W△▲';
+    return ['monospace', 'serif'].some(function (generic) {
+      context.font = '16px ' + generic;
+      var fallbackWidth = context.measureText(sample).width;
+      context.font = '16px "' + family + '", ' + generic;
+      return context.measureText(sample).width !== fallbackWidth;
     });
   }
 
@@ -143,10 +162,10 @@
     // Standard error, a line at a time: the programs write it only for
     // arguments, which the page gives none.
     var printLine = function (line) { term.write(line + '\r\n'); };
-    programLoaded.then(function () {
+    programLoaded.then(function (nextProgram) {
       // A run ended (Ctrl-C) before the script came never starts.
       if (thisRun.ended) return null;
-      return launchProgram(window['create_' + program], host, [program], { TERM: 'xterm-256color' }, printLine);
+      return nextProgram()(host, [program], printLine);
     }).then(function (status) {
       ended(thisRun, status);
     }, function (error) {

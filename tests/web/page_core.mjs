@@ -41,6 +41,9 @@ export async function open(driver, program, url = `${driver.base}?program=${prog
 export async function endedStatus(page, timeout = 30000) {
   await page.waitFor(() => document.getElementById('status').textContent.includes('ended with status'), null, timeout);
   const text = await page.evaluate(() => document.getElementById('status').textContent);
+  // The run's last output may still wait in xterm.js's write queue: an
+  // empty write's callback comes once all before it is parsed.
+  await page.evaluate(() => new Promise((resolve) => window.term.write('', resolve)));
   return Number(text.match(/ended with status (\d+)/)[1]);
 }
 
