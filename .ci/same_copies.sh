@@ -9,7 +9,8 @@
 #                                  copies as they are
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-layer=(descriptors.hpp descriptors_posix.cpp descriptors_windows.cpp descriptors_browser.cpp
+layer=(byte_streams.hpp memory_streams.hpp descriptors.hpp descriptors_posix.hpp descriptors_windows.hpp descriptors_browser.hpp
+    descriptors_posix.cpp descriptors_windows.cpp descriptors_browser.cpp
     standard_streams.hpp standard_streams.cpp)
 
 outside_namespace() { sed -E '/^(\}  \/\/ )?namespace (varnel|pindle)( \{)?$/d' "$1"; }

@@ -1,15 +1,14 @@
 // The fuzzer's bytes are what the user types into pindle.
 #include <cstddef>
 #include <cstdint>
-#include <sstream>
-#include <string>
+#include <string_view>
 
 #include "choice_loop.hpp"
-#include "limited_output.hpp"
+#include "memory_streams.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::stringbuf input(std::string(reinterpret_cast<const char*>(data), size));
-    LimitedOutput output;
+    pindle::MemorySource input(std::string_view(reinterpret_cast<const char*>(data), size));
+    pindle::LimitedSink output(std::size_t{4} * 1024 * 1024);
     static_cast<void>(pindle::run_choice_loop(input, output));
     return 0;
 }

@@ -10,8 +10,6 @@ namespace pindle {
 
 namespace {
 
-using Traits = std::streambuf::traits_type;
-
 enum class Entry { number, not_a_number, ended };
 
 constexpr int end_of_input = -1;
@@ -49,14 +47,14 @@ const ShortAnswer& answer_to(std::int32_t num) {
     return short_answers[one_or_two * static_cast<std::size_t>(num)];
 }
 
-// The loop's two ends. Typed bytes are copied, as many as the input holds at
-// hand, into a buffer of the loop's own and read from there, and answers
-// collect in a fixed buffer that is handed to the output when it is full, at
-// the end, and just before the input must be refilled: the one moment the
-// program may wait for typing, with every answer on the screen.
+// The loop's two ends. Typed bytes are read into a buffer of the loop's
+// own, as many as the input gives at once, and answers collect in a fixed
+// buffer that is handed to the output when it is full, at the end, and just
+// before the input must be refilled: the one moment the program may wait
+// for typing, with every answer on the screen.
 class Streams {
 public:
-    Streams(std::streambuf& in, std::streambuf& out) noexcept : in_(in), out_(out) {}
+    Streams(ByteSource& in, ByteSink& out) noexcept : in_(in), out_(out) {}
 
     // The next byte (0..255) or end_of_input, without taking it. Lost output
     // ends the input too: nobody would see the answers.
@@ -100,8 +98,7 @@ public:
     // Hands every answer to the output. False once output is lost.
     bool flush() {
         if (!output_lost_ && used_ > 0) {
-            const auto wanted = static_cast<std::streamsize>(used_);
-            output_lost_ = out_.sputn(answers_.data(), wanted) != wanted;
+            output_lost_ = !out_.write(answers_.data(), used_);
         }
         used_ = 0;
         return !output_lost_;
@@ -110,27 +107,22 @@ public:
     [[nodiscard]] bool output_lost() const noexcept { return output_lost_; }
 
 private:
-    // Copies in what the input holds at hand; when it holds nothing, the next
-    // look reads anew and may wait for typing, so every answer goes out
-    // first. False at the end of the input, and once output is lost.
+    // Reads anew once every typed byte is taken. The read may wait for
+    // typing, so every answer goes out first. False at the end of the
+    // input, and once output is lost.
     bool refill() {
-        std::streamsize at_hand = in_.in_avail();
-        if (at_hand <= 0) {
-            if (!flush() || Traits::eq_int_type(in_.sgetc(), Traits::eof())) {
-                return false;
-            }
-            at_hand = in_.in_avail();
+        if (!flush()) {
+            return false;
         }
-        const auto wanted = std::min(at_hand, static_cast<std::streamsize>(typed_.size()));
         next_ = typed_.data();
-        end_ = next_ + std::max(in_.sgetn(typed_.data(), wanted), std::streamsize{0});
+        end_ = next_ + in_.read(typed_.data(), typed_.size());
         return next_ != end_;
     }
     int peek_refilling() { return refill() ? peek() : end_of_input; }
     int take_refilling() { return refill() ? take() : end_of_input; }
 
-    std::streambuf& in_;
-    std::streambuf& out_;
+    ByteSource& in_;
+    ByteSink& out_;
     std::array<char, std::size_t{64} * 1024> typed_{};
     const char* next_ = typed_.data();
     const char* end_ = typed_.data();
@@ -182,7 +174,7 @@ Entry read_number(Streams& in, std::int32_t& num) {
 
 }  // namespace
 
-bool run_choice_loop(std::streambuf& input, std::streambuf& output) {
+bool run_choice_loop(ByteSource& input, ByteSink& output) {
     Streams in_out(input, output);
     std::int32_t choice_loop_power = 1;
     std::int32_t num = 0;

@@ -2,12 +2,12 @@
 // else and ends on 0.
 #pragma once
 
-#include <streambuf>
+#include "byte_streams.hpp"
 
 namespace pindle {
 
 // Runs the loop on the typed bytes of `in` until 0 is read or the input
 // ends. False when output was lost; the loop then stops at once.
-bool run_choice_loop(std::streambuf& in, std::streambuf& out);
+bool run_choice_loop(ByteSource& in, ByteSink& out);
 
 }  // namespace pindle

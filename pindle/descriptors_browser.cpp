@@ -11,16 +11,8 @@ extern "C" long web_host_write(int descriptor, const char* bytes, unsigned long 
 
 namespace pindle {
 
-OutputDescriptor open_output(int descriptor) noexcept {
-    OutputDescriptor output;
-    output.number = descriptor;
-    return output;
-}
-
-// Not const: the same call on Windows keeps a split character in `output`.
-// cppcheck-suppress constParameter
-long write_some(OutputDescriptor& output, const char* bytes, std::size_t count) noexcept {
-    return web_host_write(output.number, bytes, count);
+long OutputDescriptor::write_some(const char* bytes, std::size_t count) const noexcept {
+    return web_host_write(number_, bytes, count);
 }
 
 // The host answers a write only once it is taken.

@@ -48,21 +48,23 @@ std::size_t whole_characters(const char* bytes, std::size_t count) {
 #endif
 }
 
+}  // namespace
+
 // Writes to a console, in pieces of at most 4096 bytes; a character split
-// between two writes waits in `output` for its rest.
-long write_to_console(OutputDescriptor& output, const char* bytes, std::size_t count) {
+// between two writes waits for its rest.
+long OutputDescriptor::write_to_console(const char* bytes, std::size_t count) noexcept {
     constexpr std::size_t piece = 4096;
     std::array<char, piece + 4> text{};
     std::array<wchar_t, piece + 4> wide{};
     // Each line break becomes CR LF on the screen too.
     std::array<wchar_t, 2 * (piece + 4)> lines{};
-    std::memcpy(text.data(), output.split_character.data(), output.split_count);
+    std::memcpy(text.data(), split_character_.data(), split_count_);
     const std::size_t taken = std::min(count, piece);
-    std::memcpy(text.data() + output.split_count, bytes, taken);
-    const std::size_t held = output.split_count + taken;
+    std::memcpy(text.data() + split_count_, bytes, taken);
+    const std::size_t held = split_count_ + taken;
     const std::size_t whole = whole_characters(text.data(), held);
-    output.split_count = held - whole;
-    std::memcpy(output.split_character.data(), text.data() + whole, output.split_count);
+    split_count_ = held - whole;
+    std::memcpy(split_character_.data(), text.data() + whole, split_count_);
     if (whole == 0) {
         return static_cast<long>(taken);
     }
@@ -82,7 +84,7 @@ long write_to_console(OutputDescriptor& output, const char* bytes, std::size_t c
     std::size_t shown = 0;
     while (shown < length) {
         DWORD written = 0;
-        if (WriteConsoleW(output.console, lines.data() + shown, static_cast<DWORD>(length - shown), &written,
+        if (WriteConsoleW(console_, lines.data() + shown, static_cast<DWORD>(length - shown), &written,
                           nullptr) == 0 ||
             written == 0) {
             errno = EIO;
@@ -93,25 +95,20 @@ long write_to_console(OutputDescriptor& output, const char* bytes, std::size_t c
     return static_cast<long>(taken);
 }
 
-}  // namespace
-
-OutputDescriptor open_output(int descriptor) noexcept {
-    OutputDescriptor output;
-    output.number = descriptor;
-    void* const handle = reinterpret_cast<void*>(_get_osfhandle(descriptor));
+OutputDescriptor::OutputDescriptor(int number) noexcept : number_(number) {
+    void* const handle = reinterpret_cast<void*>(_get_osfhandle(number));
     DWORD mode = 0;
     if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0) {
-        output.console = handle;
+        console_ = handle;
     }
-    return output;
 }
 
-long write_some(OutputDescriptor& output, const char* bytes, std::size_t count) noexcept {
-    if (output.console != nullptr) {
-        return write_to_console(output, bytes, count);
+long OutputDescriptor::write_some(const char* bytes, std::size_t count) noexcept {
+    if (console_ != nullptr) {
+        return write_to_console(bytes, count);
     }
     // Text mode: every line ends in CR LF, as in any Windows program.
-    return _write(output.number, bytes, static_cast<unsigned>(count));
+    return _write(number_, bytes, static_cast<unsigned>(count));
 }
 
 // A pipe or file written through the C runtime blocks until it is taken.

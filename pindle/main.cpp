@@ -1,5 +1,4 @@
 // pindle: answers numbered choices typed on standard input until 0.
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -59,8 +58,7 @@ CommandLine read_command_line(int argument_count, char** arguments) {
 
 // Prints `text` and closes the output; false when either fails.
 bool print_and_close(pindle::FileDescriptorOutput& output, std::string_view text) {
-    const auto size = static_cast<std::streamsize>(text.size());
-    const bool written = output.sputn(text.data(), size) == size;
+    const bool written = output.write(text.data(), text.size());
     output.close_descriptor();
     return written && output.error_number() == 0;
 }
@@ -71,13 +69,13 @@ int main(int argument_count, char** arguments) {
     pindle::FileDescriptorOutput output(1);
     const CommandLine command_line = read_command_line(argument_count, arguments);
     if (command_line.refused != nullptr) {
-        static_cast<void>(std::fprintf(stderr, "pindle: %s argument '%s'; see 'pindle --help'\n",
-                                       command_line.unknown ? "unknown" : "extra", command_line.refused));
+        pindle::tell_standard_error({"pindle: ", command_line.unknown ? "unknown" : "extra", " argument '",
+                                     command_line.refused, "'; see 'pindle --help'\n"});
         return 2;
     }
     if (!command_line.option.empty()) {
         if (!print_and_close(output, command_line.option == "--help" ? usage : version)) {
-            static_cast<void>(std::fprintf(stderr, "pindle: write error: %s\n", std::strerror(output.error_number())));
+            pindle::tell_standard_error({"pindle: write error: ", std::strerror(output.error_number()), "\n"});
             return 1;
         }
         return 0;
@@ -87,11 +85,11 @@ int main(int argument_count, char** arguments) {
     output.close_descriptor();
     // A lost output makes the input look ended, so it is the error to report.
     if (!written || output.error_number() != 0) {
-        static_cast<void>(std::fprintf(stderr, "pindle: write error: %s\n", std::strerror(output.error_number())));
+        pindle::tell_standard_error({"pindle: write error: ", std::strerror(output.error_number()), "\n"});
         return 1;
     }
     if (input.error_number() != 0) {
-        static_cast<void>(std::fprintf(stderr, "pindle: read error: %s\n", std::strerror(input.error_number())));
+        pindle::tell_standard_error({"pindle: read error: ", std::strerror(input.error_number()), "\n"});
         return 1;
     }
     return 0;

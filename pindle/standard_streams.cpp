@@ -1,6 +1,9 @@
 #include "standard_streams.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
 
 namespace pindle {
 
@@ -14,8 +17,6 @@ bool try_again(int error_number) {
 
 }  // namespace
 
-FileDescriptorOutput::FileDescriptorOutput(int descriptor) noexcept : output_(open_output(descriptor)) {}
-
 void FileDescriptorOutput::mark_lost(int error_number) noexcept {
     if (error_number_ == 0) {
         error_number_ = error_number;
@@ -23,40 +24,29 @@ void FileDescriptorOutput::mark_lost(int error_number) noexcept {
 }
 
 void FileDescriptorOutput::close_descriptor() noexcept {
-    if (close_file_descriptor(output_.number) != 0 && errno != EBADF) {
+    if (close_file_descriptor(output_.number()) != 0 && errno != EBADF) {
         mark_lost(errno);
     }
 }
 
-std::streamsize FileDescriptorOutput::xsputn(const char* bytes, std::streamsize count) {
-    std::streamsize written = 0;
+bool FileDescriptorOutput::write(const char* bytes, std::size_t count) {
+    std::size_t written = 0;
     while (written < count && error_number_ == 0) {
-        const long result = write_some(output_, bytes + written, static_cast<std::size_t>(count - written));
+        const long result = output_.write_some(bytes + written, count - written);
         if (result > 0) {
-            written += result;
+            written += static_cast<std::size_t>(result);
         } else if (result == 0) {
             error_number_ = EIO;
         } else if (!try_again(errno)) {
             error_number_ = errno;
         } else if (errno != EINTR) {
-            wait_until_writable(output_.number);
+            wait_until_writable(output_.number());
         }
     }
-    return written;
+    return error_number_ == 0;
 }
 
-FileDescriptorOutput::int_type FileDescriptorOutput::overflow(int_type byte) {
-    if (traits_type::eq_int_type(byte, traits_type::eof())) {
-        return traits_type::not_eof(byte);
-    }
-    const char single = traits_type::to_char_type(byte);
-    return xsputn(&single, 1) == 1 ? byte : traits_type::eof();
-}
-
-FileDescriptorInput::int_type FileDescriptorInput::underflow() {
-    if (gptr() < egptr()) {
-        return traits_type::to_int_type(*gptr());
-    }
+std::size_t FileDescriptorInput::read(char* buffer, std::size_t room) {
     while (!ended_) {
         // Waiting for input is pointless once the output is lost.
         if (const int lost = wait_for_input(descriptor_, output_.descriptor()); lost != 0) {
@@ -66,10 +56,9 @@ FileDescriptorInput::int_type FileDescriptorInput::underflow() {
             ended_ = true;
             break;
         }
-        const long received = read_some(descriptor_, buffer_.data(), buffer_.size());
+        const long received = read_some(descriptor_, buffer, room);
         if (received > 0) {
-            setg(buffer_.data(), buffer_.data(), buffer_.data() + received);
-            return traits_type::to_int_type(*gptr());
+            return static_cast<std::size_t>(received);
         }
         if (received == 0) {
             ended_ = true;
@@ -78,7 +67,19 @@ FileDescriptorInput::int_type FileDescriptorInput::underflow() {
             ended_ = true;
         }
     }
-    return traits_type::eof();
+    return 0;
+}
+
+void tell_standard_error(std::initializer_list<std::string_view> parts) noexcept {
+    std::array<char, 1024> line{};
+    std::size_t used = 0;
+    for (const std::string_view part : parts) {
+        const std::size_t count = std::min(part.size(), line.size() - used);
+        std::memcpy(line.data() + used, part.data(), count);
+        used += count;
+    }
+    FileDescriptorOutput error_output(2);
+    static_cast<void>(error_output.write(line.data(), used));
 }
 
 }  // namespace pindle

@@ -6,25 +6,24 @@
 
 #include <cstdint>
 #include <limits>
-#include <sstream>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
-#include "full_output.hpp"
 #include "input_rules.hpp"
+#include "memory_streams.hpp"
 #include "triangle_tool.hpp"
 
 namespace varnel {
 namespace {
 
 std::string drawn(std::int32_t side, Orientation orientation, Terminal terminal = {}) {
-    std::stringbuf input;
-    std::stringbuf output;
+    MemorySource input("");
+    MemorySink output;
     Console console(input, output, terminal);
     EXPECT_EQ(draw_triangle(console, side, orientation), Flow::go_on);
     EXPECT_TRUE(console.flush());
-    return output.str();
+    return output.text();
 }
 
 // The drawing rules, one cell at a time, as plainly as they can be put.
@@ -159,37 +158,29 @@ TEST(Figure, NoLineEndsInABlank) {
 
 TEST(Figure, AHugeDrawingStopsOnceOutputIsLost) {
     // Without the early stop this drawing would run for hours.
-    std::stringbuf input;
-    FullOutput output;
+    MemorySource input("");
+    LimitedSink output(0);
     Console console(input, output);
     for (const Orientation orientation : all_orientations) {
         EXPECT_EQ(draw_triangle(console, std::numeric_limits<std::int32_t>::max(), orientation), Flow::stop);
     }
 }
 
-// Input that, like a terminal, hands out one line per refill, and notes how
-// many bytes the output had received each time the program had to wait.
-class LineAtATime : public std::streambuf {
+// Input that notes how many bytes the output had received each time the
+// program had to wait.
+class NotedInput final : public ByteSource {
 public:
-    LineAtATime(std::vector<std::string> lines, const std::stringbuf& output)
-        : lines_(std::move(lines)), output_(output) {}
+    NotedInput(std::string_view text, const MemorySink& output) : text_(text), output_(output) {}
     std::vector<std::size_t> received_at_wait;
 
-protected:
-    int_type underflow() override {
-        received_at_wait.push_back(output_.str().size());
-        if (next_ == lines_.size()) {
-            return traits_type::eof();
-        }
-        std::string& line = lines_[next_++];
-        setg(line.data(), line.data(), line.data() + line.size());
-        return traits_type::to_int_type(line.front());
+    std::size_t read(char* buffer, std::size_t room) override {
+        received_at_wait.push_back(output_.text().size());
+        return text_.read(buffer, room);
     }
 
 private:
-    std::vector<std::string> lines_;
-    std::size_t next_ = 0;
-    const std::stringbuf& output_;
+    MemorySource text_;
+    const MemorySink& output_;
 };
 
 TEST(Figure, EveryByteIsOutWhenTheNextReadWaits) {
@@ -202,8 +193,8 @@ TEST(Figure, EveryByteIsOutWhenTheNextReadWaits) {
             // read after the drawing comes.
             for (const std::size_t left_waiting : {std::size_t{0}, std::size_t{1}, buffer}) {
                 const std::size_t before = (left_waiting + buffer - drawing % buffer) % buffer;
-                std::stringbuf output;
-                LineAtATime input({"x\n"}, output);
+                MemorySink output;
+                NotedInput input("x\n", output);
                 Console console(input, output);
                 console.write(std::string(before, '.'));
                 ASSERT_EQ(draw_triangle(console, side, orientation), Flow::go_on);

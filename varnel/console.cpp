@@ -2,22 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
+#include <system_error>
+
+#include "real_number_text.hpp"
 
 namespace varnel {
 
-namespace {
-
-using Traits = std::streambuf::traits_type;
-
-// Room for the longest "%f" of a float: 39 integer digits, sign, point, six
-// decimals.
-constexpr std::size_t number_text_size = 64;
-
-}  // namespace
-
-Console::Console(std::streambuf& input, std::streambuf& output, Terminal terminal) noexcept
+Console::Console(ByteSource& input, ByteSink& output, Terminal terminal) noexcept
     : input_(input), output_(output), terminal_(terminal) {}
 
 void Console::print(std::string_view format, std::initializer_list<FormatArg> args) {
@@ -39,23 +31,18 @@ void Console::print(std::string_view format, std::initializer_list<FormatArg> ar
         }
         const double value = next_arg->value();
         ++next_arg;
-        std::array<char, number_text_size> text{};
-        std::to_chars_result written{};
+        std::array<char, fixed_text_size> text{};
         if (directive == 'd') {
-            written = std::to_chars(text.data(), text.data() + text.size(), static_cast<std::int32_t>(value));
+            const auto written = std::to_chars(text.data(), text.data() + text.size(), static_cast<std::int32_t>(value));
+            // Eleven bytes always fit; should they not, no digits are
+            // better than the bytes of an unwritten buffer.
+            if (written.ec == std::errc{}) {
+                write(std::string_view(text.data(), static_cast<std::size_t>(written.ptr - text.data())));
+            }
         } else {
-#ifdef __cpp_lib_to_chars
-            // Exactly rounded like the C library's "%f", in every locale.
-            written = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 6);
-#else
-            // A C++ library without floating-point to_chars (the browser
-            // build's): its C library's "%f" is exactly rounded, and its
-            // locale is always "C".
-            const int length = std::snprintf(text.data(), text.size(), "%.6f", value);
-            written.ptr = text.data() + std::clamp(length, 0, static_cast<int>(text.size()) - 1);
-#endif
+            const char* const end = write_fixed(text.data(), static_cast<float>(value));
+            write(std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
         }
-        write(std::string_view(text.data(), static_cast<std::size_t>(written.ptr - text.data())));
     }
 }
 
@@ -82,31 +69,37 @@ void Console::write_cells(std::string_view run, std::size_t cell_size, std::uint
 
 bool Console::flush() {
     if (!output_lost_ && used_ > 0) {
-        const auto wanted = static_cast<std::streamsize>(used_);
-        output_lost_ = output_.sputn(buffer_.data(), wanted) != wanted;
+        output_lost_ = !output_.write(buffer_.data(), used_);
+        last_flushed_ = buffer_[used_ - 1];
     }
     used_ = 0;
     return !output_lost_;
 }
 
-bool Console::ready_to_read() {
-    // in_avail() is 0 or less exactly when the next look refills the input.
-    if (!output_lost_ && input_.in_avail() <= 0) {
-        static_cast<void>(flush());
+void Console::end_open_line() {
+    const char last = used_ > 0 ? buffer_[used_ - 1] : last_flushed_;
+    if (terminal_.is_watched() && last != '\n') {
+        write("\n");
     }
-    return !output_lost_;
+}
+
+bool Console::refill() {
+    if (next_ != end_) {
+        return !output_lost_;
+    }
+    if (!flush()) {
+        return false;
+    }
+    next_ = typed_.data();
+    end_ = next_ + input_.read(typed_.data(), typed_.size());
+    return next_ != end_ && !output_lost_;
 }
 
 int Console::peek_refilling() {
     if (put_back_count_ > 0) {
         return static_cast<unsigned char>(put_back_[put_back_count_ - 1]);
     }
-    if (!ready_to_read()) {
-        return end_of_input;
-    }
-    // A stream buffer hands out bytes as 0..255 already.
-    const auto byte = input_.sgetc();
-    return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
+    return refill() ? static_cast<unsigned char>(*next_) : end_of_input;
 }
 
 int Console::take_refilling() {
@@ -114,11 +107,7 @@ int Console::take_refilling() {
         --put_back_count_;
         return static_cast<unsigned char>(put_back_[put_back_count_]);
     }
-    if (!ready_to_read()) {
-        return end_of_input;
-    }
-    const auto byte = input_.sbumpc();
-    return Traits::eq_int_type(byte, Traits::eof()) ? end_of_input : byte;
+    return refill() ? static_cast<unsigned char>(*next_++) : end_of_input;
 }
 
 void Console::put_back(char byte) {

@@ -1,9 +1,9 @@
 // The console every dialogue talks through: messages go out through one
-// fixed buffer, typed bytes come in one at a time. The buffer is handed to
-// the output when it is full, at the end, and whenever the input has to be
-// refilled, the moment the program may wait for typing: every message is on
-// the terminal before that, and answers to input already at hand go out in
-// large blocks.
+// fixed buffer, typed bytes come in through another, one at a time. The
+// output buffer is handed to the sink when it is full, at the end, and
+// whenever the input buffer has to be refilled, the moment the program may
+// wait for typing: every message is on the terminal before that, and
+// answers to input already at hand go out in large blocks.
 #pragma once
 
 #include <array>
@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
-#include <streambuf>
 #include <string_view>
 
+#include "byte_streams.hpp"
 #include "terminal.hpp"
 
 namespace varnel {
@@ -43,7 +43,7 @@ public:
     static constexpr int end_of_input = -1;
 
     // `terminal` is the terminal the output shows on, if any.
-    Console(std::streambuf& input, std::streambuf& output, Terminal terminal = {}) noexcept;
+    Console(ByteSource& input, ByteSink& output, Terminal terminal = {}) noexcept;
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
     ~Console() = default;
@@ -74,34 +74,43 @@ public:
     bool flush();
     [[nodiscard]] bool output_lost() const noexcept { return output_lost_; }
 
+    // Ends the last line the program left open, where a person watches a
+    // terminal, so that what comes after the program starts at the left
+    // margin. Files and pipes get nothing.
+    void end_open_line();
+
     // The next typed byte (0..255) or end_of_input, without taking it. Lost
     // output ends the input too: nobody would see the answers.
-    int peek() { return bytes_at_hand() ? input_.sgetc() : peek_refilling(); }
+    int peek() { return bytes_at_hand() ? static_cast<unsigned char>(*next_) : peek_refilling(); }
     // Takes the next typed byte (0..255) or returns end_of_input.
-    int take() { return bytes_at_hand() ? input_.sbumpc() : take_refilling(); }
+    int take() { return bytes_at_hand() ? static_cast<unsigned char>(*next_++) : take_refilling(); }
     // Gives back a byte taken by mistake; at most two wait at once.
     void put_back(char byte);
 
 private:
     // Whether the next byte can be had at once: nothing given back waits,
-    // output is not lost and the input holds unread bytes (a stream buffer
-    // hands them out as 0..255).
-    [[nodiscard]] bool bytes_at_hand() {
-        return put_back_count_ == 0 && !output_lost_ && input_.in_avail() > 0;
+    // output is not lost and the input buffer holds unread bytes.
+    [[nodiscard]] bool bytes_at_hand() const noexcept {
+        return put_back_count_ == 0 && !output_lost_ && next_ != end_;
     }
     void write_through_full_buffer(std::string_view bytes);
     // The rest of peek() and take(): bytes given back, or a refill.
     int peek_refilling();
     int take_refilling();
-    // Flushes when the input is about to be refilled. False once output is
-    // lost.
-    bool ready_to_read();
+    // Flushes, then reads into the empty input buffer. False at the end of
+    // the input, and once output is lost.
+    bool refill();
 
-    std::streambuf& input_;
-    std::streambuf& output_;
+    ByteSource& input_;
+    ByteSink& output_;
     Terminal terminal_;
     std::array<char, buffer_size> buffer_{};
     std::size_t used_ = 0;
+    // The last byte handed to the output, or a line feed before the first.
+    char last_flushed_ = '\n';
+    std::array<char, buffer_size> typed_{};
+    const char* next_ = typed_.data();
+    const char* end_ = typed_.data();
     std::array<char, 2> put_back_{};
     std::size_t put_back_count_ = 0;
     bool output_lost_ = false;

@@ -3,32 +3,17 @@
 // that defines them all, and the build compiles the one it targets:
 // descriptors_posix.cpp (Linux and the like), descriptors_windows.cpp (a
 // Windows console in either code page, files and pipes) and
-// descriptors_browser.cpp (the host of the WebAssembly build).
+// descriptors_browser.cpp (the host of the WebAssembly build). What a
+// platform keeps of an output descriptor between writes is its own too:
+// the class OutputDescriptor, in the header the build names
+// (descriptors_posix.hpp, descriptors_windows.hpp, descriptors_browser.hpp).
 #pragma once
 
-#include <array>
 #include <cstddef>
 
+#include DESCRIPTORS_PLATFORM_HEADER
+
 namespace varnel {
-
-// An output descriptor, with what its platform keeps of it between writes.
-struct OutputDescriptor {
-    int number = -1;
-    // A console that is written some other way than through the descriptor
-    // (a Windows console, in UTF-16), or null.
-    void* console = nullptr;
-    // The start of a character that a console write cut short, kept until
-    // the rest of it comes.
-    std::array<char, 4> split_character{};
-    std::size_t split_count = 0;
-};
-
-// Readies an output descriptor for writing: finds a console, or makes a
-// pipe roomier. Nothing here can fail; what it could not do stays undone.
-OutputDescriptor open_output(int descriptor) noexcept;
-
-// One write: the count of bytes taken, or -1 with errno set.
-long write_some(OutputDescriptor& output, const char* bytes, std::size_t count) noexcept;
 
 // Waits, where the platform can, until a descriptor left non-blocking by
 // whoever started the program can take more output. Should the wait fail,
@@ -43,8 +28,12 @@ int close_file_descriptor(int descriptor) noexcept;
 long read_some(int descriptor, char* bytes, std::size_t count) noexcept;
 
 // Waits, where the platform can, until there is input to read or `output`
-// has gone away. Answers the errno that a write into `output` would meet
-// now that it is gone, or 0 where it is not known to be gone.
+// has gone away. Answers 0 where the output is not known to be gone, or
+// the errno that a write into it would meet now: EBADF for a descriptor
+// not open, EIO for a terminal that hung up, EPIPE for a pipe or socket
+// without a reader. In that last case it first raises SIGPIPE, as the
+// write would: unless the signal is ignored or blocked, the process ends
+// there.
 int wait_for_input(int input, int output) noexcept;
 
 }  // namespace varnel

@@ -29,27 +29,22 @@ int error_of_a_write_without_reader(int descriptor) {
 
 }  // namespace
 
-OutputDescriptor open_output(int descriptor) noexcept {
+OutputDescriptor::OutputDescriptor(int number) noexcept : number_(number) {
 #ifdef F_SETPIPE_SZ
     // Output into a pipe goes faster when the pipe holds a few of our
     // 64 KiB blocks: the writer and the reader switch less often. A pipe
     // only ever grows, and where the output is no pipe, or the system says
     // no, nothing changes.
     constexpr int pipe_size = 256 * 1024;
-    const int current_size = ::fcntl(descriptor, F_GETPIPE_SZ);
+    const int current_size = ::fcntl(number, F_GETPIPE_SZ);
     if (current_size > 0 && current_size < pipe_size) {
-        static_cast<void>(::fcntl(descriptor, F_SETPIPE_SZ, pipe_size));
+        static_cast<void>(::fcntl(number, F_SETPIPE_SZ, pipe_size));
     }
 #endif
-    OutputDescriptor output;
-    output.number = descriptor;
-    return output;
 }
 
-// Not const: the same call on Windows keeps a split character in `output`.
-// cppcheck-suppress constParameter
-long write_some(OutputDescriptor& output, const char* bytes, std::size_t count) noexcept {
-    return static_cast<long>(::write(output.number, bytes, count));
+long OutputDescriptor::write_some(const char* bytes, std::size_t count) const noexcept {
+    return static_cast<long>(::write(number_, bytes, count));
 }
 
 void wait_until_writable(int descriptor) noexcept {

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <system_error>
-#ifndef __cpp_lib_to_chars
-#include <cmath>
-#include <cstdlib>
-#endif
+#include <string_view>
+
+#include "real_number_text.hpp"
 
 namespace varnel {
 
@@ -77,11 +74,7 @@ public:
     // them, therefore rounds like the whole text would; dropped zeros change
     // nothing, so a midpoint stays a tie however many follow it.
     static constexpr std::size_t kept_digits = 120;
-    // The value is at least 10^(point - 1) and below 10^point: with the
-    // point's place past 39 it overflows single precision, and below -45 it
-    // is under half the smallest float and rounds to zero. Clamping the place
-    // to plus or minus 10^6 keeps both outcomes and the text short.
-    static constexpr std::int64_t point_limit = 1'000'000;
+    static_assert(kept_digits + 1 <= max_significant_digits);
     // Typed exponents saturate here: far past any value, and neither ten
     // times it nor the point's place added to it can overflow.
     static constexpr std::int64_t exponent_limit = 100'000'000'000'000'000;
@@ -118,35 +111,16 @@ public:
             value = negative ? -exact : exact;
             return true;
         }
-        std::array<char, kept_digits + 32> text{};
-        char* end = text.data();
-        *end++ = '0';
-        *end++ = '.';
-        end = std::copy_n(digits_.data(), kept_, end);
+        // The sticky digit stands for every non-zero digit dropped.
+        std::array<char, kept_digits + 1> text{};
+        char* end = std::copy_n(digits_.data(), kept_, text.data());
         if (dropped_non_zero_) {
             *end++ = '1';
         }
-        *end++ = 'e';
-        const std::int64_t point = std::clamp(point_, -point_limit, point_limit);
-        end = std::to_chars(end, text.data() + text.size(), point).ptr;
+        // Too small rounds to zero; too large is no number here.
         float magnitude = 0.0F;
-#ifdef __cpp_lib_to_chars
-        const bool out_of_range = std::from_chars(text.data(), end, magnitude).ec == std::errc::result_out_of_range;
-#else
-        // A C++ library without floating-point from_chars (the browser
-        // build's): its C library's strtof rounds exactly too, and in the
-        // "C" locale, the only one there. Beyond the largest float it gives
-        // infinity; too small, zero.
-        *end = '\0';
-        magnitude = std::strtof(text.data(), nullptr);
-        const bool out_of_range = std::isinf(magnitude) || magnitude == 0.0F;
-#endif
-        if (out_of_range) {
-            // Too small rounds to zero; too large is no number here.
-            if (point > 0) {
-                return false;
-            }
-            magnitude = 0.0F;
+        if (!nearest_float(std::string_view(text.data(), static_cast<std::size_t>(end - text.data())), point_, magnitude)) {
+            return false;
         }
         value = negative ? -magnitude : magnitude;
         return true;

@@ -1,6 +1,5 @@
 // varnel: a main menu with a rotating triangle, a three-number comparison and
 // a calculator, talking through standard input and output.
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -62,8 +61,7 @@ CommandLine read_command_line(int argument_count, char** arguments) {
 
 // Prints `text` and closes the output; false when either fails.
 bool print_and_close(varnel::FileDescriptorOutput& output, std::string_view text) {
-    const auto size = static_cast<std::streamsize>(text.size());
-    const bool written = output.sputn(text.data(), size) == size;
+    const bool written = output.write(text.data(), text.size());
     output.close_descriptor();
     return written && output.error_number() == 0;
 }
@@ -74,13 +72,13 @@ int main(int argument_count, char** arguments) {
     varnel::FileDescriptorOutput output(1);
     const CommandLine command_line = read_command_line(argument_count, arguments);
     if (command_line.refused != nullptr) {
-        static_cast<void>(std::fprintf(stderr, "varnel: %s argument '%s'; see 'varnel --help'\n",
-                                       command_line.unknown ? "unknown" : "extra", command_line.refused));
+        varnel::tell_standard_error({"varnel: ", command_line.unknown ? "unknown" : "extra", " argument '",
+                                     command_line.refused, "'; see 'varnel --help'\n"});
         return 2;
     }
     if (!command_line.option.empty()) {
         if (!print_and_close(output, command_line.option == "--help" ? usage : version)) {
-            static_cast<void>(std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number())));
+            varnel::tell_standard_error({"varnel: write error: ", std::strerror(output.error_number()), "\n"});
             return 1;
         }
         return 0;
@@ -92,11 +90,11 @@ int main(int argument_count, char** arguments) {
     output.close_descriptor();
     // A lost output makes the input look ended, so it is the error to report.
     if (!written || output.error_number() != 0) {
-        static_cast<void>(std::fprintf(stderr, "varnel: write error: %s\n", std::strerror(output.error_number())));
+        varnel::tell_standard_error({"varnel: write error: ", std::strerror(output.error_number()), "\n"});
         return 1;
     }
     if (input.error_number() != 0) {
-        static_cast<void>(std::fprintf(stderr, "varnel: read error: %s\n", std::strerror(input.error_number())));
+        varnel::tell_standard_error({"varnel: read error: ", std::strerror(input.error_number()), "\n"});
         return 1;
     }
     return 0;

@@ -42,11 +42,14 @@ Flow MainMenu::run() {
     return Flow::go_on;
 }
 
-bool run_dialogue(std::streambuf& input, std::streambuf& output, Terminal terminal) {
+bool run_dialogue(ByteSource& input, ByteSink& output, Terminal terminal) {
     Console console(input, output, terminal);
     MainMenu menu(console);
-    // Choice 0 and the end of the input both end the program normally.
-    static_cast<void>(menu.run());
+    // Choice 0 and the end of the input both end the program normally; an
+    // input ended after a prompt leaves the shell a line of its own.
+    if (menu.run() == Flow::stop) {
+        console.end_open_line();
+    }
     return console.flush();
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <streambuf>
 
 #include "calculator.hpp"
 #include "comparison.hpp"
@@ -32,6 +31,6 @@ private:
 // The whole dialogue of one run of the program, on the given streams. The
 // dialogue ends on choice 0 or at the end of the input. False when output was
 // lost. `terminal` is the terminal the output shows on, if any.
-bool run_dialogue(std::streambuf& input, std::streambuf& output, Terminal terminal = {});
+bool run_dialogue(ByteSource& input, ByteSink& output, Terminal terminal = {});
 
 }  // namespace varnel

@@ -18,7 +18,8 @@ constexpr std::uint64_t columns_per_cell = 2;
 Terminal Terminal::of_output(int descriptor, const char* term) noexcept {
     Terminal terminal;
     const bool takes_control_sequences = term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
-    if (takes_control_sequences && terminal_platform::places_cells_on(descriptor)) {
+    terminal.watched_ = terminal_platform::places_cells_on(descriptor);
+    if (takes_control_sequences && terminal.watched_) {
         terminal.descriptor_ = descriptor;
     }
     return terminal;

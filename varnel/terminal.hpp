@@ -15,7 +15,8 @@ namespace varnel {
 // these (terminal_posix.cpp, terminal_windows.cpp, terminal_browser.cpp).
 namespace terminal_platform {
 
-// Whether `descriptor` is a terminal on which the cells may be placed.
+// Whether `descriptor` is a terminal a person watches, on which the cells
+// may be placed.
 bool places_cells_on(int descriptor) noexcept;
 
 // The width of the terminal's window in columns now, or 0 where it tells
@@ -45,6 +46,13 @@ public:
     // columns on a wrapped line would draw over its start.
     [[nodiscard]] bool places(std::uint64_t cells) const noexcept;
 
+    // Whether the output is a terminal a person watches, whatever TERM
+    // says: there the cursor stays where the program leaves it, and what
+    // comes after the program should start on a line of its own. Not at a
+    // Windows console, where the Ctrl-Z and Enter that end the input have
+    // moved to a fresh line already.
+    [[nodiscard]] bool is_watched() const noexcept { return watched_; }
+
 private:
     // The window's width in columns now.
     [[nodiscard]] std::uint32_t columns() const noexcept;
@@ -53,6 +61,7 @@ private:
     int descriptor_ = -1;
     // A fixed width, or 0 where the window is asked.
     std::uint32_t fixed_columns_ = 0;
+    bool watched_ = false;
 };
 
 }  // namespace varnel
