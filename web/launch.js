@@ -19,8 +19,9 @@ function prepareProgram(createProgram, environment) {
   var created = createProgram({
     print: toPrintLine,
     printErr: toPrintLine,
+    // A program that reads no variable has no ENV.
     preRun: [function (program) {
-      Object.keys(environment).forEach(function (name) { program.ENV[name] = environment[name]; });
+      if (program.ENV) Object.keys(environment).forEach(function (name) { program.ENV[name] = environment[name]; });
     }],
   });
   // A failure is reported when the program is started; until then it is

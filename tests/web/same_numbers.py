@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""The browser build reads and prints real numbers through the C library
-where the native build uses the C++ library's to_chars and from_chars: both
-must give the same results. Random numbers, from one digit to past the 113
+"""The browser build (32-bit WebAssembly) and the native build read and
+print real numbers by the same code of the program's own, which the native
+unit tests check against the C++ library's to_chars and from_chars: both
+builds must give the same results. Random numbers, from one digit to past the 113
 significant digits that can decide a float's rounding, with exponents past
 both ends of single precision, go through the calculator's product with 1
 (each is read and printed with "%f") in both builds; the outputs must be
