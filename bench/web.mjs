@@ -217,8 +217,12 @@ for (const program of (process.env.NO_LIGHTHOUSE ? [] : ["varnel", "pindle"])) {
   for (const audit of ['first-contentful-paint', 'largest-contentful-paint', 'total-blocking-time', 'speed-index']) {
     scores[program][audit] = report.audits[audit].displayValue;
   }
-  scores[program][`performance of the ${reports.length} runs`] =
-    reports.map((each) => Math.round(each.categories.performance.score * 100)).join(' ');
+  // Each run's score with the moment its first frame came: headless
+  // Chromium sometimes holds it back a second while the page is idle, and
+  // a run so hit is told apart from one that is slow.
+  scores[program][`performance of the ${reports.length} runs (observed first paint)`] = reports.map((each) =>
+    `${Math.round(each.categories.performance.score * 100)} (${
+      Math.round(each.audits.metrics.details.items[0].observedFirstPaint)} ms)`).join(', ');
 }
 server.close();
 
@@ -228,7 +232,7 @@ console.log(`varnel's page but the font, gzipped (${pageFiles.join(', ')}): ${we
 console.log(`the font's CSS, gzipped: ${fontFaces} bytes; its slices the first menu loads: ${fontsForFirstMenu[0]} bytes (${(fontsForFirstMenu[0] / 1000).toFixed(1)} KB)`);
 console.log(`navigation to the first menu: best ${ms(best(firstMenu))} of ${firstMenu.map(ms).join(', ')}`);
 console.log(`  the floor (xterm.js writing the menu at once): best ${ms(best(floorMenu))} of ${floorMenu.map(ms).join(', ')}`);
-console.log(`  ratio of the best, page to floor: ${(best(firstMenu) / best(floorMenu)).toFixed(2)} (target at most 1.25)`);
+console.log(`  ratio of the best, page to floor: ${(best(firstMenu) / best(floorMenu)).toFixed(2)} (target at most 1.15)`);
 console.log(`side 1000, four orientations (${drawn.length} bytes):`);
 console.log(`  typed at the page:      best ${ms(best(typed))} of ${typed.map(ms).join(', ')}`);
 console.log(`  term.write of the same: best ${ms(best(straight))} of ${straight.map(ms).join(', ')}`);

@@ -103,7 +103,7 @@ public:
     }
 
     [[nodiscard]] int bit_length() const noexcept {
-        return used_ == 0 ? 0 : static_cast<int>(32 * (used_ - 1)) + std::bit_width(limbs_[used_ - 1]);
+        return used_ == 0 ? 0 : static_cast<int>(32 * (used_ - 1) + std::bit_width(limbs_[used_ - 1]));
     }
 
 private:
