@@ -1,8 +1,8 @@
 // The code of a browser build's program, by group of functions: reads the
-// WebAssembly inlined in PROGRAM.js and the names of its functions from
-// PROGRAM.js.symbols (a link with --emit-symbol-map), and prints a table of
-// each group's functions, bytes of code and share, and the script's size,
-// plain and gzipped.
+// WebAssembly inlined in PROGRAM.js and the names of its functions from its
+// name section (a link with --profiling-funcs, which keeps them), and
+// prints a table of each group's functions, bytes of code and share, and
+// the script's size, plain and gzipped.
 //
 //   node bench/module_functions.mjs FOLDER/varnel.js [FOLDER/pindle.js ...]
 import { readFileSync } from 'node:fs';
@@ -28,11 +28,19 @@ function leb(bytes, at) {
   return value;
 }
 
-// The size of each function body, in order, after the imported functions.
+function name(bytes, at) {
+  const length = leb(bytes, at);
+  at.offset += length;
+  return bytes.subarray(at.offset - length, at.offset).toString('utf8');
+}
+
+// The size of each function body, in order, after the imported functions,
+// and the names of the functions by index.
 function functionSizes(wasm) {
   const at = { offset: 8 };
   let imported = 0;
   const sizes = [];
+  const names = new Map();
   let data = 0;
   while (at.offset < wasm.length) {
     const id = wasm[at.offset++];
@@ -40,8 +48,8 @@ function functionSizes(wasm) {
     const end = at.offset + size;
     if (id === 2) {
       for (let count = leb(wasm, at); count > 0; count--) {
-        at.offset += leb(wasm, at); // module
-        at.offset += leb(wasm, at); // field
+        name(wasm, at); // module
+        name(wasm, at); // field
         const kind = wasm[at.offset++];
         if (kind === 0) { leb(wasm, at); imported++; }
         else if (kind === 1) { at.offset++; if (wasm[at.offset++] & 1) leb(wasm, at); leb(wasm, at); }
@@ -56,10 +64,23 @@ function functionSizes(wasm) {
       }
     } else if (id === 11) {
       data = size;
+    } else if (id === 0 && name(wasm, at) === 'name') {
+      while (at.offset < end) {
+        const kind = wasm[at.offset++];
+        const length = leb(wasm, at);
+        const next = at.offset + length;
+        if (kind === 1) {
+          for (let count = leb(wasm, at); count > 0; count--) {
+            const index = leb(wasm, at);
+            names.set(index, name(wasm, at));
+          }
+        }
+        at.offset = next;
+      }
     }
     at.offset = end;
   }
-  return { imported, sizes, data };
+  return { imported, sizes, names, data };
 }
 
 for (const script of process.argv.slice(2)) {
@@ -67,9 +88,8 @@ for (const script of process.argv.slice(2)) {
   const base64 = /data:application\/octet-stream;base64,([A-Za-z0-9+/=]+)/.exec(text);
   if (!base64) throw new Error(`${script} holds no inline WebAssembly`);
   const wasm = Buffer.from(base64[1], 'base64');
-  const names = new Map(readFileSync(`${script}.symbols`, 'utf8').split('\n').filter(Boolean)
-    .map((line) => { const colon = line.indexOf(':'); return [Number(line.slice(0, colon)), line.slice(colon + 1)]; }));
-  const { imported, sizes, data } = functionSizes(wasm);
+  const { imported, sizes, names, data } = functionSizes(wasm);
+  if (names.size === 0) throw new Error(`${script} names no function: link it with --profiling-funcs`);
   const totals = new Map(groups.map(([group]) => [group, { functions: 0, bytes: 0 }]));
   sizes.forEach((size, index) => {
     const name = names.get(imported + index) ?? '';

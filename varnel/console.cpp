@@ -16,7 +16,9 @@ void Console::print(std::string_view format, std::initializer_list<FormatArg> ar
     const auto* next_arg = args.begin();
     while (!format.empty()) {
         const auto percent = format.find('%');
-        write(format.substr(0, percent));
+        // Views cut by hand, not by substr(): it could throw, which would
+        // bring the exception machinery into the browser's module.
+        write(std::string_view(format.data(), std::min(percent, format.size())));
         if (percent == std::string_view::npos || percent + 1 == format.size()) {
             return;
         }
@@ -62,7 +64,7 @@ void Console::write_cells(std::string_view run, std::size_t cell_size, std::uint
     const std::uint64_t cells_in_run = run.size() / cell_size;
     while (count > 0 && !output_lost_) {
         const std::uint64_t cells = std::min(count, cells_in_run);
-        write(run.substr(0, static_cast<std::size_t>(cells) * cell_size));
+        write(std::string_view(run.data(), static_cast<std::size_t>(cells) * cell_size));
         count -= cells;
     }
 }
