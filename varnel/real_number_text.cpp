@@ -16,6 +16,15 @@ constexpr int float_exponent_bias = 127;
 // The smallest float is 2^-149.
 constexpr int smallest_float_power = 149;
 
+// Writes the last `width` decimal digits of `number`, zeros in front.
+char* write_padded(char* text, std::uint64_t number, std::size_t width) {
+    for (std::size_t place = width; place-- > 0;) {
+        text[place] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    }
+    return text + width;
+}
+
 // Writes the decimal digits of `number`, with no leading zeros but for 0.
 char* write_digits(char* text, std::uint64_t number) {
     std::array<char, 20> reversed{};
@@ -189,11 +198,7 @@ char* write_fixed(char* text, float value) noexcept {
         }
         text = write_digits(text, parts[top]);
         for (std::size_t i = top; i-- > 0;) {
-            std::array<char, 9> nine{};
-            char* const end = write_digits(nine.data(), parts[i]);
-            const auto length = static_cast<std::size_t>(end - nine.data());
-            text = std::fill_n(text, 9 - length, '0');
-            text = std::copy(nine.data(), end, text);
+            text = write_padded(text, parts[i], 9);
         }
         return std::copy_n(".000000", 7, text);
     }
@@ -213,11 +218,7 @@ char* write_fixed(char* text, float value) noexcept {
     }
     text = write_digits(text, scaled / millionths);
     *text++ = '.';
-    std::array<char, 6> decimals{};
-    char* const end = write_digits(decimals.data(), scaled % millionths);
-    const auto length = static_cast<std::size_t>(end - decimals.data());
-    text = std::fill_n(text, 6 - length, '0');
-    return std::copy(decimals.data(), end, text);
+    return write_padded(text, scaled % millionths, 6);
 }
 
 bool nearest_float(std::string_view digits, std::int64_t point, float& value) noexcept {
