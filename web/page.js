@@ -177,12 +177,15 @@
   function ended(thisRun, status) {
     if (thisRun.ended) return;
     thisRun.ended = true;
+    // The end lines start a line of their own: after Ctrl-C's echo, say,
+    // not after a line the program ended itself.
+    var lineOpen = thisRun.discipline.columnInLine() !== 0;
     thisRun.discipline.close();
     thisRun.pacer.stop();
     if (current === thisRun) current = null;
     statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status;
     // Two short lines, which fit a phone's terminal unbroken.
-    term.write('\r\n[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');
+    term.write((lineOpen ? '\r\n' : '') + '[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');
     runAgainButton.classList.remove('held-back');
     runAgainButton.disabled = false;
   }
