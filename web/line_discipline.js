@@ -45,6 +45,9 @@
     // decoded across its writes.
     this.column = 0;
     this.decoder = new TextDecoder();
+    // The start of an escape sequence that the end of a write cut short,
+    // kept until its rest comes.
+    this.pendingEscape = '';
     this.quoteNext = false;
     // The echo of what is being typed goes out once the keys typed at once
     // are through, and not while Ctrl-S has stopped the output (until
@@ -62,8 +65,11 @@
   // terminal takes them, the rest by their width; of escape sequences only
   // the horizontal moves count (the programs place cells so).
   var escapeSequence = /^\x1b\[([0-9;]*)([@-~])/;
+  var escapeStart = /^\x1b(\[[0-9;]*)?$/;
 
   LineDiscipline.prototype.advance = function (text) {
+    text = this.pendingEscape + text;
+    this.pendingEscape = '';
     for (var index = 0; index < text.length;) {
       var code = text.codePointAt(index);
       var character = String.fromCodePoint(code);
@@ -76,11 +82,21 @@
         this.column = this.tabStop();
       } else if (code === 0x1b) {
         var sequence = escapeSequence.exec(text.slice(index - 1, index + 31));
-        if (sequence === null) continue;
+        if (sequence === null) {
+          if (escapeStart.test(text.slice(index - 1))) {
+            this.pendingEscape = text.slice(index - 1);
+            return;
+          }
+          continue;
+        }
         index += sequence[0].length - 1;
         this.moveBy(sequence[2], Math.max(parseInt(sequence[1], 10) || 1, 1));
       } else if (code >= 0x20 && code !== 0x7f) {
-        this.column += this.terminal.widthOf(character);
+        var width = this.terminal.widthOf(character);
+        // A wide character that does not fit in the last column wraps,
+        // leaving that column empty.
+        if (width === 2 && this.columnInLine() === Math.max(this.terminal.columns(), 1) - 1) this.column += 1;
+        this.column += width;
       }
     }
   };
@@ -118,6 +134,7 @@
     var lastBreak = Math.max(bytes.lastIndexOf(0x0a), bytes.lastIndexOf(0x0d));
     if (lastBreak >= 0) {
       this.column = 0;
+      this.pendingEscape = '';
       this.decoder = new TextDecoder();
       bytes = bytes.subarray(lastBreak + 1);
     }
@@ -199,10 +216,12 @@
       return;
     }
     var shown = echoOf(character);
-    var columns = character === '\t' ? this.tabStop() - this.columnInLine() : this.terminal.widthOf(shown);
+    var width = character === '\t' ? null : this.terminal.widthOf(shown);
+    var columns = width === null ? this.tabStop() - this.columnInLine() : width;
     var last = this.editing[this.editing.length - 1];
-    // A combining mark joins the character before it, as on the screen.
-    if (columns === 0 && last !== undefined) last.text += character;
+    // A combining mark joins the character before it, as on the screen; a
+    // tab at the last column moves nowhere, but is a character of its own.
+    if (width === 0 && last !== undefined) last.text += character;
     else this.editing.push({ text: character, columns: columns });
     this.editingLength += length;
     this.echo(shown);

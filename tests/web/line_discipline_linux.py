@@ -110,6 +110,7 @@ def listed():
         ("exactly 4095 bytes", ["a" * 4095, ENTER]),
         ("past 4095 bytes", ["a" * 4100, BACKSPACE, "b", ENTER]),
         ("a long line wraps", ["a" * 100, BACKSPACE * 30, "b", ENTER]),
+        ("a tab at the last column", ["a" * 79, TAB, BACKSPACE, ENTER]),
         ("Ctrl-Z", ["a", c["Z"], "b", ENTER]),
         ("Escape and an arrow key", ["\x1b[A", "x", ENTER]),
         ("a paste across lines", ["a", "b", ENTER, TAB, "x", BACKSPACE, BACKSPACE, "y", ENTER]),

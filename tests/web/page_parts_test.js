@@ -57,6 +57,8 @@ test('the keys of a Linux terminal with default settings', async (t) => {
     // terminal's cursor is yet; the tab erased is 8 columns, then 6.
     ['ab\r\tx\x7f\x7fy\r', 'ab\n', 'ab\r\n\tx\b \b\b\b\b\b\b\b\b\by\r\n'],
     ['abc\rde\t\x7f\x7fz\r', 'abc\n', 'abc\r\nde\t\b\b\b\b\b\b\b \bz\r\n'],
+    // A tab at the last column moves nowhere, and Backspace takes it alone.
+    ['a'.repeat(76) + '\t\x7f\r', 'a'.repeat(76) + '\n', 'a'.repeat(76) + '\t\r\n'],
   ];
   for (const [typed, line, echo] of rows) {
     await t.test(JSON.stringify(typed), async () => {
@@ -79,19 +81,24 @@ test('a tab stop counts from where the program\'s output left the cursor', async
     ['▲\r\x1b[2C▲\n> ', '\t\x7f', '\t\b\b\b\b\b\b'],
     ['\r\x1b[13C', '\t\x7f', '\t\b\b\b'],
     ['a\tb\x1b[10G', 'x\t\x7f', 'x\t\b\b\b\b\b\b'],
+    // A wide character that does not fit in the last column wraps whole.
+    ['a'.repeat(79) + '가', '\t\x7f', '\t\b\b\b\b\b\b'],
   ];
   for (const [prompt, typed, echo] of rows) {
     const { discipline, shown } = terminal(prompt);
     discipline.type(typed);
     assert.equal(shown.echo, echo, JSON.stringify(prompt));
   }
-  // A character split between two writes is counted once it is whole.
-  const { discipline, shown } = terminal();
-  const bytes = Buffer.from('가나');
-  discipline.wrote(bytes.subarray(0, 4));
-  discipline.wrote(bytes.subarray(4));
-  discipline.type('\t\x7f');
-  assert.equal(shown.echo, '\t\b\b\b\b');
+  // A character or an escape sequence split between two writes is counted
+  // once it is whole.
+  for (const [output, cut, echo] of [['가나', 4, '\t\b\b\b\b'], ['\r\x1b[13C', 4, '\t\b\b\b']]) {
+    const { discipline, shown } = terminal();
+    const bytes = Buffer.from(output);
+    discipline.wrote(bytes.subarray(0, cut));
+    discipline.wrote(bytes.subarray(cut));
+    discipline.type('\t\x7f');
+    assert.equal(shown.echo, echo, JSON.stringify(output));
+  }
 });
 
 test('a line holds 4095 bytes before its newline; more rings the bell', async () => {
