@@ -34,10 +34,15 @@ def main():
         if case.with_suffix(".status").exists() or case.with_suffix(".args").exists():
             continue
         expected = expected_output(case.with_suffix(".out"))
+        errors = case.with_suffix(".err")
+        expected_errors = expected_output(errors) if errors.exists() else b""
         typed = case.read_bytes()
-        # The ends of the first `kept` lines, as `head -n kept` cuts them.
-        line_ends = [at + 1 for at in range(len(typed)) if typed[at] == ord("\n")]
-        ends = ([0] + line_ends)[:len(line_ends)]
+        # The ends of the first `kept` lines, as `head -n kept` cuts them,
+        # and the end of the last byte: a last line without a line end is
+        # cut too.
+        ends = [0] + [at + 1 for at in range(len(typed)) if typed[at] == ord("\n")]
+        if ends[-1] != len(typed):
+            ends.append(len(typed))
         for kept, end in enumerate(ends):
             with tempfile.TemporaryFile() as cut:
                 cut.write(typed[:end])
@@ -45,7 +50,8 @@ def main():
                 # A hang is caught by the test's own limit; this one only
                 # ends the run that hangs, far above the milliseconds a run
                 # takes.
-                result = subprocess.run(command, stdin=cut, stdout=subprocess.PIPE, timeout=60, check=False)
+                result = subprocess.run(command, stdin=cut, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                        timeout=60, check=False)
             runs += 1
             where = f"{case.name} cut after {kept} lines"
             if result.returncode != 0:
@@ -53,6 +59,9 @@ def main():
                 failed = True
             elif not expected.startswith(result.stdout):
                 print(f"{where}: output is not a prefix of {case.with_suffix('.out').name}")
+                failed = True
+            elif not expected_errors.startswith(result.stderr):
+                print(f"{where}: standard error is not a prefix of what is expected: {result.stderr!r}")
                 failed = True
     print(f"{runs} cut-short runs")
     return 1 if failed or runs == 0 else 0

@@ -74,10 +74,11 @@ async function main() {
     const input = fs.readFileSync(`${base}.in`);
     const expected = fs.readFileSync(`${base}.out`);
     const expectedErrors = readIfThere(`${base}.err`);
-    // The ends of the first `kept` lines, as `head -n` cuts them.
+    // The ends of the first `kept` lines, as `head -n` cuts them, and the
+    // end of the last byte: a last line without a line end is cut too.
     const cuts = [0];
     for (let at = input.indexOf(10); at >= 0; at = input.indexOf(10, at + 1)) cuts.push(at + 1);
-    cuts.pop();
+    if (cuts[cuts.length - 1] !== input.length) cuts.push(input.length);
     for (const [kept, end] of cuts.entries()) {
       const { status, output, errors } = await run(input.subarray(0, end));
       runs += 1;

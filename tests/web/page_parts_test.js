@@ -81,6 +81,8 @@ test('a tab stop counts from where the program\'s output left the cursor', async
     ['▲\r\x1b[2C▲\n> ', '\t\x7f', '\t\b\b\b\b\b\b'],
     ['\r\x1b[13C', '\t\x7f', '\t\b\b\b'],
     ['a\tb\x1b[10G', 'x\t\x7f', 'x\t\b\b\b\b\b\b'],
+    // A move forward stops at the last column, as the terminal's does.
+    ['\x1b[200C', '\t\x7f', '\t'],
     // A wide character that does not fit in the last column wraps whole.
     ['a'.repeat(79) + '가', '\t\x7f', '\t\b\b\b\b\b\b'],
   ];

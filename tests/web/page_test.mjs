@@ -64,7 +64,7 @@ test('the first prompt: served over HTTP with no request failing, opened from di
   assert.deepEqual(served.missing, []);
 });
 
-test('a run ended before the program\'s script came never starts; the next one does, once', async () => {
+test('a run ended before the program\'s script came never starts; the next one does, once, and each run after it has an instance of its own', async () => {
   const page = await driver.browser.newPage();
   // Counts the program's instances: the script's factory, wrapped as it is
   // defined.
@@ -91,6 +91,12 @@ test('a run ended before the program\'s script came never starts; the next one d
   await page.evaluate(() => window.term.paste('1 0\n'));
   await page.waitForFunction(() => document.getElementById('status').textContent.includes('status 0'));
   assert.equal(await page.evaluate(() => window.instances), 1);
+  // Run again: an instance of its own, not the one that has ended.
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.getElementById('status').textContent.includes('running'));
+  await page.evaluate(() => window.term.paste('0\n'));
+  await page.waitForFunction(() => document.getElementById('status').textContent.includes('status 0'));
+  assert.equal(await page.evaluate(() => window.instances), 2);
   await page.close();
 });
 
