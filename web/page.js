@@ -33,15 +33,32 @@
   // load, and the first run's program made ready as it came. Whatever is
   // typed meanwhile waits for the program, as typing ahead at a terminal
   // does.
-  var programLoaded = new Promise(function (resolve, reject) {
-    if (window.programLoaded) {
-      resolve(window.programLoaded);
-      return;
-    }
-    var start = document.getElementById('start');
-    start.addEventListener('load', function () { resolve(window.programLoaded); });
-    start.addEventListener('error', function () { reject(new Error('start.js could not be loaded')); });
-  });
+  // start.js may have failed before this script ran: once the page has
+  // loaded, a start.js that set nothing is a failure. After a failure the
+  // next run asks for the scripts again.
+  function whenStarted(start, askedNow) {
+    return new Promise(function (resolve, reject) {
+      function settle() {
+        if (window.programLoaded) resolve(window.programLoaded);
+        else reject(new Error('start.js could not be loaded'));
+      }
+      if (window.programLoaded || (!askedNow && document.readyState === 'complete')) {
+        settle();
+        return;
+      }
+      start.addEventListener('load', settle);
+      start.addEventListener('error', settle);
+      if (!askedNow) window.addEventListener('load', settle);
+    });
+  }
+  function loadAgain() {
+    if (window.loadProgram) return window.loadProgram();
+    var start = document.createElement('script');
+    start.src = 'start.js';
+    document.head.appendChild(start);
+    return whenStarted(start, true);
+  }
+  var programLoaded = whenStarted(document.getElementById('start'), false);
 
   // The font that ships with the page, cut into slices by Unicode range.
   // The program starts at once in the device's fonts, and its first screen
@@ -162,19 +179,26 @@
     // Standard error, a line at a time: the programs write it only for
     // arguments, which the page gives none.
     var printLine = function (line) { term.write(line + '\r\n'); };
-    programLoaded.then(function (nextProgram) {
+    // A script that failed is asked for again by the next run.
+    if (programLoaded === null) programLoaded = loadAgain();
+    var loaded = programLoaded;
+    loaded.then(function (nextProgram) {
       // A run ended (Ctrl-C) before the script came never starts.
       if (thisRun.ended) return null;
       return nextProgram()(host, [program], printLine);
     }).then(function (status) {
       ended(thisRun, status);
     }, function (error) {
+      // The script came but its program would not start (or broke down): the
+      // next run asks for the script again too.
+      if (programLoaded === loaded) programLoaded = null;
       if (!thisRun.ended) term.write('\r\n' + String(error) + '\r\n');
-      ended(thisRun, 70);
+      ended(thisRun, 70, String(error));
     });
   }
 
-  function ended(thisRun, status) {
+  // `failure` says why the program could not run, where it could not.
+  function ended(thisRun, status, failure) {
     if (thisRun.ended) return;
     thisRun.ended = true;
     // The end lines start a line of their own: after Ctrl-C's echo, say,
@@ -183,7 +207,8 @@
     thisRun.discipline.close();
     thisRun.pacer.stop();
     if (current === thisRun) current = null;
-    statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status;
+    statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status +
+      (failure ? ': ' + failure : '');
     // Two short lines, which fit a phone's terminal unbroken.
     term.write((lineOpen ? '\r\n' : '') + '[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');
     runAgainButton.classList.remove('held-back');

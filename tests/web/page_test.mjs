@@ -100,6 +100,52 @@ test('a run ended before the program\'s script came never starts; the next one d
   await page.close();
 });
 
+test('a start-up that fails says why in the status line and on the screen, and the next run tries again', async () => {
+  const script = readFileSync(join(site, 'pindle.js'), 'latin1');
+  // The module code with a name the early start uses renamed, as another
+  // Emscripten might, the early start's own code left as it is.
+  const early = [script.indexOf('var inlineWasmNamesFound'), script.indexOf('var moduleOverrides')];
+  const renamed = (name) => [script.slice(0, early[0]), script.slice(...early), script.slice(early[1])]
+    .map((part, index) => (index === 1 ? part : part.replaceAll(name, `${name}Renamed`))).join('');
+  // What is served in place of a script, and what the page says; null
+  // where the program must run all the same.
+  const cases = [
+    ['pindle.js', { status: 404 }, 'pindle.js could not be loaded'],
+    ['pindle.js', { body: script.replace('base64,AGFzbQEA', 'base64,AAAAAAAA') }, 'CompileError'],
+    ['pindle.js', { body: 'var nothing;' }, 'pindle.js holds no program'],
+    ['start.js', { status: 404 }, 'start.js could not be loaded'],
+    // Module code whose names are not those the early start knows.
+    ['pindle.js', { body: renamed('tryParseAsDataURI') }, null],
+    ['pindle.js', { body: renamed('readyPromiseReject') }, null],
+    ['pindle.js', { body: renamed('wasmBinaryFile') }, null],
+  ];
+  for (const [file, answer, said] of cases) {
+    const page = await driver.browser.newPage();
+    let broken = true;
+    await page.route(`**/${file}`, (route) => (broken
+      ? route.fulfill({ contentType: 'text/javascript', body: '', ...answer }) : route.continue()));
+    await page.goto(`${driver.base}?program=pindle`);
+    const status = () => page.evaluate(() => document.getElementById('status').textContent);
+    const shows = (text) => page.waitForFunction((wanted) => {
+      const buffer = window.term.buffer.active;
+      for (let row = 0; row < buffer.length; row++) if (buffer.getLine(row).translateToString().includes(wanted)) return true;
+      return false;
+    }, text);
+    if (said !== null) {
+      await page.waitForFunction(() => document.getElementById('status').textContent.includes('status 70'));
+      assert.match(await status(), new RegExp(said), file);
+      await shows(said);
+      broken = false;
+      await page.evaluate(() => window.term.paste('\r'));
+    }
+    await page.waitForFunction(() => document.getElementById('status').textContent.includes('running'));
+    await page.evaluate(() => window.term.paste('1 0\n'));
+    await page.waitForFunction(() => document.getElementById('status').textContent.includes('status 0'));
+    await shows('1번');
+    await page.close();
+  }
+});
+
 test('a paste across lines: the screen shows the line the program gets', async () => {
   const page = await open(driver, 'pindle');
   // Each line as the program reads it; the screen's last typed line.
