@@ -42,7 +42,8 @@ const gzipped = (file) => gzipSync(readFileSync(join(site, file)), { level: 9 })
 const weight = pageFiles.reduce((sum, file) => sum + gzipped(file), 0);
 const fontFaces = gzipped('fonts/nanum-gothic-coding.css');
 
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css' };
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.svg': 'image/svg+xml',
+  '.webmanifest': 'application/manifest+json' };
 // The floor: a page of the site's own xterm.js and fit addon with the
 // page's terminal options, writing the first menu's bytes at once, with
 // nothing else to load or run.

@@ -222,9 +222,44 @@
 
   term.onData(typed);
   runAgainButton.addEventListener('click', run);
+  keepForOffline();
   setUpExtraKeys(term, typed);
   setUpScreenReaderSwitch(term);
   run();
+
+  // Served over HTTP(S), a service worker (service_worker.js) keeps the
+  // release's files, so that the page opens and runs without a network
+  // after one visit; opened from disk, nothing changes. Once the page has
+  // loaded, so that the first screen does not wait for it. When a new
+  // release's worker is ready, the bar offers to reload into it.
+  function keepForOffline() {
+    if (!('serviceWorker' in navigator) || !/^https?:$/.test(window.location.protocol)) return;
+    var newVersion = document.getElementById('new-version');
+    function offer(registration) {
+      newVersion.hidden = false;
+      newVersion.addEventListener('click', function (event) {
+        event.preventDefault();
+        navigator.serviceWorker.addEventListener('controllerchange', function () { window.location.reload(); });
+        registration.waiting.postMessage('take over');
+      });
+    }
+    function register() {
+      navigator.serviceWorker.register('service_worker.js').then(function (registration) {
+        if (registration.waiting && navigator.serviceWorker.controller) offer(registration);
+        registration.addEventListener('updatefound', function () {
+          var next = registration.installing;
+          next.addEventListener('statechange', function () {
+            // The first worker has nothing to replace.
+            if (next.state === 'installed' && navigator.serviceWorker.controller) offer(registration);
+          });
+        });
+      }, function () {
+        // Without a worker the page works as before, online.
+      });
+    }
+    if (document.readyState === 'complete') register();
+    else window.addEventListener('load', register);
+  }
 
   function openTerminal() {
     var term = new Terminal({

@@ -16,6 +16,7 @@ import { extname, join } from 'node:path';
 import { createRequire } from 'node:module';
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.svg': 'image/svg+xml',
+  '.webmanifest': 'application/manifest+json',
   '.woff2': 'font/woff2', '.txt': 'text/plain; charset=utf-8' };
 
 // The site over HTTP from this process; every request it could not answer

@@ -65,7 +65,8 @@ test('the first prompt: served over HTTP with no request failing, opened from di
 });
 
 test('a run ended before the program\'s script came never starts; the next one does, once, and each run after it has an instance of its own', async () => {
-  const page = await driver.browser.newPage();
+  // No service worker: its fetches would go round the held script.
+  const page = await driver.browser.newPage({ serviceWorkers: 'block' });
   // Counts the program's instances: the script's factory, wrapped as it is
   // defined.
   await page.addInitScript(() => {
@@ -120,7 +121,8 @@ test('a start-up that fails says why in the status line and on the screen, and t
     ['pindle.js', { body: renamed('wasmBinaryFile') }, null],
   ];
   for (const [file, answer, said] of cases) {
-    const page = await driver.browser.newPage();
+    // No service worker, which would keep the broken script for the retry.
+    const page = await driver.browser.newPage({ serviceWorkers: 'block' });
     let broken = true;
     await page.route(`**/${file}`, (route) => (broken
       ? route.fulfill({ contentType: 'text/javascript', body: '', ...answer }) : route.continue()));
@@ -161,7 +163,7 @@ test('a paste across lines: the screen shows the line the program gets', async (
   await page.close();
 });
 
-test('served with the strictest Content-Security-Policy docs/web.md gives, the page runs and lines up', async () => {
+test('served with the strictest Content-Security-Policy docs/web.md gives, the page runs, lines up, is installable and runs offline after one visit', async () => {
   const policy = readFileSync(join(process.env.DOCS, 'web.md'), 'utf8').match(/^Content-Security-Policy: (.*)$/m)[1];
   const strict = await startServer(site, { 'Content-Security-Policy': policy });
   try {
@@ -187,6 +189,20 @@ test('served with the strictest Content-Security-Policy docs/web.md gives, the p
       return { rowHeight: row.getBoundingClientRect().height, cellHeight: cell.height };
     });
     assert.ok(Math.abs(grid.rowHeight - grid.cellHeight) < 0.5, JSON.stringify(grid));
+    // Installable, and after this one visit both programs open and answer
+    // with the network off.
+    const session = await page.context().newCDPSession(page);
+    // A test's browser context is an incognito one, which no page can change.
+    const { installabilityErrors } = await session.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors.filter((error) => error.errorId !== 'in-incognito'), []);
+    await page.waitForFunction(() => !!navigator.serviceWorker.controller);
+    await page.context().setOffline(true);
+    for (const [program, typed, answer] of [['varnel', '', '[0]프로그램 종료'], ['pindle', '1\n', '1번']]) {
+      await page.goto(`${strict.base}?program=${program}&tap`);
+      await page.waitForFunction(() => !!window.term && document.getElementById('status').textContent.includes('running'));
+      await page.evaluate((text) => window.term.paste(text), typed);
+      await waitForScreen(wrapped, answer);
+    }
     assert.deepEqual(await page.evaluate(() => window.violations), []);
     await page.close();
   } finally {
