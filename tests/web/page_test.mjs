@@ -10,7 +10,7 @@
 //                                 PLAYWRIGHT (web/node_modules/playwright-core)
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -163,9 +163,12 @@ test('a paste across lines: the screen shows the line the program gets', async (
   await page.close();
 });
 
-test('served with the strictest Content-Security-Policy docs/web.md gives, the page runs, lines up, is installable and runs offline after one visit', async () => {
+test('served with the strictest Content-Security-Policy docs/web.md gives, the page runs, lines up, is installable, runs offline after one visit and offers a new release', async () => {
   const policy = readFileSync(join(process.env.DOCS, 'web.md'), 'utf8').match(/^Content-Security-Policy: (.*)$/m)[1];
-  const strict = await startServer(site, { 'Content-Security-Policy': policy });
+  // A copy of the site, to which a new release comes.
+  const copy = mkdtempSync(join(tmpdir(), 'site-'));
+  cpSync(site, copy, { recursive: true });
+  const strict = await startServer(copy, { 'Content-Security-Policy': policy });
   try {
     const page = await driver.browser.newPage();
     await page.addInitScript(() => {
@@ -203,10 +206,20 @@ test('served with the strictest Content-Security-Policy docs/web.md gives, the p
       await page.evaluate((text) => window.term.paste(text), typed);
       await waitForScreen(wrapped, answer);
     }
+    // A new release: the bar offers it, and taking it leaves its files alone.
+    await page.context().setOffline(false);
+    const worker = join(copy, 'service_worker.js');
+    writeFileSync(worker, readFileSync(worker, 'utf8').replace(/var release = '([^']*)'/, "var release = '$1-next'"));
+    await page.reload();
+    await page.waitForFunction(() => !document.getElementById('new-version').hidden);
+    await Promise.all([page.waitForNavigation(), page.click('#new-version')]);
+    await page.waitForFunction(() => !!navigator.serviceWorker.controller);
+    assert.deepEqual((await page.evaluate(() => caches.keys())).map((name) => name.endsWith('-next')), [true]);
     assert.deepEqual(await page.evaluate(() => window.violations), []);
     await page.close();
   } finally {
     strict.server.close();
+    rmSync(copy, { recursive: true, force: true });
   }
 });
 
