@@ -80,7 +80,11 @@ else()
                      DEPENDS ${CMAKE_SOURCE_DIR}/NEWS.md ${CMAKE_SOURCE_DIR}/cmake/debian_changelog.cmake
                      WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
   add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
-  install(FILES packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${doc_folder})
+  # The source package's own tools install the same two files from debian/.
+  option(INSTALL_COPYRIGHT_AND_CHANGELOG "Install the copyright and the changelog into the documentation folder" ON)
+  if(INSTALL_COPYRIGHT_AND_CHANGELOG)
+    install(FILES debian/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${doc_folder})
+  endif()
   install(CODE [[
     foreach(folder IN LISTS new_folders)
       file(CHMOD "${folder}" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
@@ -92,10 +96,21 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION misc)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # A cross build packs for the machine it builds for, not this one.
-  if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
-    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  if(CMAKE_CROSSCOMPILING)
+    set(CPACK_CROSS_LIBRARY_FOLDER ${CMAKE_FIND_ROOT_PATH}/lib)
+    list(APPEND CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/cross_dependencies.cmake)
+  else()
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  endif()
+  # The package is for the machine its programs are built for, not this
+  # one: Debian's name for the compiler's own target.
+  find_program(DPKG_ARCHITECTURE_PROGRAM dpkg-architecture)
+  if(DPKG_ARCHITECTURE_PROGRAM)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine OUTPUT_VARIABLE compiler_target
+                    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND ${DPKG_ARCHITECTURE_PROGRAM} -t ${compiler_target} -qDEB_HOST_ARCH
+                    OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET
+                    COMMAND_ERROR_IS_FATAL ANY)
   endif()
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

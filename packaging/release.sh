@@ -27,6 +27,18 @@ mkdir -p "$1"
 out=$(cd "$1" && pwd)
 cd "$root"
 
+commit=$(git rev-parse --verify HEAD)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct "$commit")}
+if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+    echo "release.sh: the working tree has uncommitted changes; the release is made of commit $commit alone" >&2
+fi
+version=$(git show "$commit:CMakeLists.txt" | sed -nE 's/^project\(varnel_pindle VERSION ([0-9.]+) .*/\1/p')
+# Entries written as changes land wait under "## Unreleased" in NEWS.md; a
+# release first gives them its version and date.
+if git show "$commit:NEWS.md" | grep -qx '## Unreleased'; then
+    echo "release.sh: NEWS.md still has an Unreleased heading: give its entries version $version and a date first" >&2
+    exit 1
+fi
 step "installing the tools"
 if ! dpkg --print-foreign-architectures | grep -x arm64 > /dev/null; then
     dpkg --add-architecture arm64
@@ -34,12 +46,6 @@ fi
 bash .ci/install-tools.sh cmake g++ git gzip tar dpkg-dev g++-aarch64-linux-gnu g++-mingw-w64-x86-64-posix \
     libc6:arm64 libstdc++6:arm64 libgcc-s1:arm64
 
-commit=$(git rev-parse --verify HEAD)
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct "$commit")}
-if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
-    echo "release.sh: the working tree has uncommitted changes; the release is made of commit $commit alone" >&2
-fi
-version=$(git show "$commit:CMakeLists.txt" | sed -nE 's/^project\(varnel_pindle VERSION ([0-9.]+) .*/\1/p')
 work=$root/build-release
 rm -rf "$work"
 mkdir -p "$work"
@@ -59,7 +65,7 @@ build() {  # folder, configure arguments...
     cmake -S . -B "$folder" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release "$@" > "$folder.log"
     cmake --build "$folder" -j2 >> "$folder.log"
 }
-arm64=(-DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake)
+arm64=(-DCMAKE_TOOLCHAIN_FILE=cmake/cross-linux-gnu.cmake -DCROSS_TRIPLET=aarch64-linux-gnu)
 windows=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
 
 build deb-amd64
