@@ -11,7 +11,7 @@ file(WRITE "${work}/debian/control"
      "Source: ${CPACK_PACKAGE_NAME}\n\nPackage: ${CPACK_PACKAGE_NAME}\nArchitecture: any\n")
 file(GLOB programs "${CPACK_TEMPORARY_DIRECTORY}/usr/bin/*")
 execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_HOST_ARCH=${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}
-                        dpkg-shlibdeps -O -l${CPACK_CROSS_LIBRARY_FOLDER} ${programs}
+                        dpkg-shlibdeps -O ${CPACK_CROSS_LIBRARY_FOLDERS} ${programs}
                 WORKING_DIRECTORY "${work}" OUTPUT_VARIABLE substitution OUTPUT_STRIP_TRAILING_WHITESPACE
                 ERROR_VARIABLE complaints RESULT_VARIABLE status)
 file(REMOVE_RECURSE "${work}")

@@ -43,8 +43,12 @@ else()
   # umask; those that were there before are left as they are.
   set(doc_folder ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package_name})
   set(installed_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_DATAROOTDIR} ${CMAKE_INSTALL_MANDIR}
-                        ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_MANDIR}/ko ${CMAKE_INSTALL_MANDIR}/ko/man1
-                        ${CMAKE_INSTALL_DATAROOTDIR}/doc ${doc_folder})
+                        ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_MANDIR}/ko ${CMAKE_INSTALL_MANDIR}/ko/man1)
+  # The source package's own tools install the same two files from debian/.
+  option(INSTALL_COPYRIGHT_AND_CHANGELOG "Install the copyright and the changelog into the documentation folder" ON)
+  if(INSTALL_COPYRIGHT_AND_CHANGELOG)
+    list(APPEND installed_folders ${CMAKE_INSTALL_DATAROOTDIR}/doc ${doc_folder})
+  endif()
   install(CODE "
     set(new_folders \"\")
     foreach(folder ${installed_folders})
@@ -80,8 +84,6 @@ else()
                      DEPENDS ${CMAKE_SOURCE_DIR}/NEWS.md ${CMAKE_SOURCE_DIR}/cmake/debian_changelog.cmake
                      WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
   add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
-  # The source package's own tools install the same two files from debian/.
-  option(INSTALL_COPYRIGHT_AND_CHANGELOG "Install the copyright and the changelog into the documentation folder" ON)
   if(INSTALL_COPYRIGHT_AND_CHANGELOG)
     install(FILES debian/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${doc_folder})
   endif()
@@ -97,7 +99,13 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION misc)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   if(CMAKE_CROSSCOMPILING)
-    set(CPACK_CROSS_LIBRARY_FOLDER ${CMAKE_FIND_ROOT_PATH}/lib)
+    # 64-bit MIPS keeps its loader in lib64.
+    set(CPACK_CROSS_LIBRARY_FOLDERS "")
+    foreach(folder lib lib64)
+      if(IS_DIRECTORY ${CMAKE_FIND_ROOT_PATH}/${folder})
+        list(APPEND CPACK_CROSS_LIBRARY_FOLDERS -l${CMAKE_FIND_ROOT_PATH}/${folder})
+      endif()
+    endforeach()
     list(APPEND CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/cross_dependencies.cmake)
   else()
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -115,6 +123,22 @@ else()
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+
+  # An RPM (`cpack -G RPM`) of the same files, for Fedora and openSUSE. It
+  # owns only its own files and folders, not those of the system's layout.
+  set(CPACK_RPM_PACKAGE_LICENSE MIT)
+  set(CPACK_RPM_PACKAGE_GROUP "Amusements/Games")
+  set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+  set(CPACK_RPM_PACKAGE_RELEASE 1)
+  set(CPACK_RPM_PACKAGE_AUTOREQPROV ON)
+  set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
+      /usr/share/man /usr/share/man/man1 /usr/share/man/ko /usr/share/man/ko/man1 /usr/share/doc)
+  # The build's time and host are the commit's time and no host's name, so
+  # that two builds of one commit give the same bytes.
+  set(CPACK_RPM_SPEC_MORE_DEFINE "%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1
+%define _buildhost reproducible
+%define packager ${package_contact}")
 endif()
 set(CPACK_STRIP_FILES ON)
 
@@ -141,4 +165,5 @@ comparison that orders three real numbers, and a calculator for addition,
 subtraction, multiplication, division and remainder.
 pindle reads numbers, answers 1 and 2, complains about anything else and
 ends on 0.")
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 include(CPack)
