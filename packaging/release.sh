@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes every release file of the checked-out commit in DIR, and nothing
-# else there: the source tarball, the Debian packages for amd64 and arm64,
-# the Windows archive, the programs linked statically for x86_64 and aarch64
-# Linux in a tarball each, the web site in a zip archive, and SHA256SUMS
+# else there: the source tarball, a Debian package for each of Debian's
+# architectures (amd64's made by the source package), an RPM for x86_64,
+# the Windows archive, the programs linked statically for x86_64, aarch64
+# and armhf Linux in a tarball each, the web site in a zip archive, and SHA256SUMS
 # over them all. Installs what it needs from Debian's packages and the npm
 # registry, as .ci/ does.
 #
@@ -40,11 +41,15 @@ if git show "$commit:NEWS.md" | grep -qx '## Unreleased'; then
     exit 1
 fi
 step "installing the tools"
-if ! dpkg --print-foreign-architectures | grep -x arm64 > /dev/null; then
-    dpkg --add-architecture arm64
-fi
-bash .ci/install-tools.sh cmake g++ git gzip tar dpkg-dev g++-aarch64-linux-gnu g++-mingw-w64-x86-64-posix \
-    libc6:arm64 libstdc++6:arm64 libgcc-s1:arm64
+# Debian's architectures besides this one's, each built with Debian's cross
+# compiler for it; the first three also get programs linked statically.
+cross_architectures=(arm64 armhf armel i386 mips64el mipsel ppc64el s390x riscv64)
+cross_compilers=()
+for architecture in "${cross_architectures[@]}"; do
+    cross_compilers+=("g++-$(dpkg-architecture -a "$architecture" -qDEB_HOST_GNU_TYPE 2> /dev/null)")
+done
+bash .ci/install-tools.sh cmake g++ git gzip tar dpkg-dev debhelper rpm libgtest-dev python3 \
+    g++-mingw-w64-x86-64-posix "${cross_compilers[@]}"
 
 work=$root/build-release
 rm -rf "$work"
@@ -65,11 +70,24 @@ build() {  # folder, configure arguments...
     cmake -S . -B "$folder" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release "$@" > "$folder.log"
     cmake --build "$folder" -j2 >> "$folder.log"
 }
-arm64=(-DCMAKE_TOOLCHAIN_FILE=cmake/cross-linux-gnu.cmake -DCROSS_TRIPLET=aarch64-linux-gnu)
+cross() {  # the configure arguments of a cross build for a Debian architecture
+    echo "-DCMAKE_TOOLCHAIN_FILE=cmake/cross-linux-gnu.cmake"
+    echo "-DCROSS_TRIPLET=$(dpkg-architecture -a "$1" -qDEB_HOST_GNU_TYPE 2> /dev/null)"
+}
 windows=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
 
-build deb-amd64
-build deb-arm64 "${arm64[@]}"
+# This machine's Debian package is the source package's, built by
+# dpkg-buildpackage with its suite run, in a copy of the source of its own.
+step "building the Debian package of the source package"
+mkdir -p "$work/debian-package"
+cp -r "$source" "$work/debian-package/"
+(cd "$work/debian-package/$source_name" && dpkg-buildpackage -us -uc > "$work/debian-package.log" 2>&1) ||
+    { tail -n 40 "$work/debian-package.log"; exit 1; }
+build rpm-x86_64
+for architecture in "${cross_architectures[@]}"; do
+    mapfile -t options < <(cross "$architecture")
+    build "deb-$architecture" "${options[@]}"
+done
 build windows-cp949 "${windows[@]}" -DCONSOLE_ENCODING=CP949
 # The static programs carry the C and C++ runtimes: their notices go with them.
 step "collecting the libraries' notices"
@@ -77,18 +95,25 @@ bash packaging/notices.sh "$work/notices-windows" x86_64-w64-mingw32-g++-posix "
     winpthreads=libwinpthread.a libstdc++=libstdc++.a libgcc=libgcc.a
 bash packaging/notices.sh "$work/notices-x86_64" g++ glibc=libc.a libstdc++=libstdc++.a libgcc=libgcc.a
 bash packaging/notices.sh "$work/notices-aarch64" aarch64-linux-gnu-g++ glibc=libc.a libstdc++=libstdc++.a libgcc=libgcc.a
+bash packaging/notices.sh "$work/notices-armhf" arm-linux-gnueabihf-g++ glibc=libc.a libstdc++=libstdc++.a libgcc=libgcc.a
 build windows-utf-8 "${windows[@]}" -DWINDOWS_ARCHIVE_ALSO="$work/windows-cp949" \
     -DTHIRD_PARTY_NOTICES="$work/notices-windows"
 build static-x86_64 -DSTATIC=ON
-build static-aarch64 "${arm64[@]}" -DSTATIC=ON
+mapfile -t options < <(cross arm64)
+build static-aarch64 "${options[@]}" -DSTATIC=ON
+mapfile -t options < <(cross armhf)
+build static-armhf "${options[@]}" -DSTATIC=ON
 
-step "packing the Debian packages and the Windows archive"
+step "packing the Debian packages, the RPM and the Windows archive"
 rm -f "$out"/varnel-pindle[-_]* "$out/SHA256SUMS"
 cp "$work/$source_name.tar.gz" "$out/"
-for folder in deb-amd64 deb-arm64; do
-    (cd "$work/$folder" && cpack -G DEB > /dev/null)
-    cp "$work/$folder"/varnel-pindle_*.deb "$out/"
+cp "$work/debian-package/varnel-pindle_${version}_amd64.deb" "$out/"
+for architecture in "${cross_architectures[@]}"; do
+    (cd "$work/deb-$architecture" && cpack -G DEB > /dev/null 2>&1)
+    cp "$work/deb-$architecture/varnel-pindle_${version}_$architecture.deb" "$out/"
 done
+(cd "$work/rpm-x86_64" && cpack -G RPM > /dev/null 2>&1)
+cp "$work/rpm-x86_64/varnel-pindle-$version-1.x86_64.rpm" "$out/"
 (cd "$work/windows-utf-8" && cpack -G ZIP > /dev/null)
 cp "$work/windows-utf-8/varnel-pindle-$version-win64.zip" "$out/"
 
@@ -96,7 +121,7 @@ cp "$work/windows-utf-8/varnel-pindle-$version-win64.zip" "$out/"
 # and Korean, a README for whoever unpacks it, the licence and the notices
 # of the libraries linked in.
 step "packing the static programs' tarballs"
-for architecture in x86_64 aarch64; do
+for architecture in x86_64 aarch64 armhf; do
     build_folder=$work/static-$architecture
     name=varnel-pindle-$version-$architecture-linux
     folder=$work/tarballs/$name
@@ -140,7 +165,7 @@ printf '\n%s\n  from npm, @fontsource/nanum-gothic-coding %s (SIL Open Font Lice
 step "packing the web archive"
 python3 packaging/zip_folder.py "$work/web-archive" "$name" "$out/$name.zip"
 
-(cd "$out" && sha256sum -- varnel-pindle_*.deb varnel-pindle-*.zip varnel-pindle-*.tar.gz > SHA256SUMS)
+(cd "$out" && sha256sum -- varnel-pindle_*.deb varnel-pindle-*.rpm varnel-pindle-*.zip varnel-pindle-*.tar.gz > SHA256SUMS)
 step "done"
 echo "release $version in $out:"
 cat "$out/SHA256SUMS"
