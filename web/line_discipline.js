@@ -280,16 +280,19 @@
   };
 
   // A signal drops the echo not yet shown and restarts stopped output, as
-  // Linux's does.
+  // Linux's does. The program gets the signal first, so that a write held
+  // while the output was stopped ends with it, never answered.
   LineDiscipline.prototype.interrupt = function (shown, name) {
     this.heldEcho = '';
-    this.stopOutput(false);
+    var wasStopped = this.stopped;
+    this.stopped = false;
     // Shown at once: the program ends at the signal.
     this.advance(shown);
     this.terminal.echo(shown);
     this.clearLine();
     this.handedOver = [];
     this.terminal.signal(name);
+    if (wasStopped && this.terminal.flow) this.terminal.flow(false);
   };
 
   LineDiscipline.prototype.read = function (count) {
