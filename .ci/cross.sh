@@ -22,7 +22,7 @@ tools=("g++-$triplet" qemu-user lintian)
 options=(-DCMAKE_TOOLCHAIN_FILE=cmake/cross-linux-gnu.cmake -DCROSS_TRIPLET="$triplet" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON)
 if [ "$extent" = whole ]; then
     if [ "$architecture" != "$(dpkg --print-architecture)" ] &&
-        ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
+        ! dpkg --print-foreign-architectures | grep -x "$architecture" > /dev/null; then
         dpkg --add-architecture "$architecture"
     fi
     tools+=("libgtest-dev:$architecture")
