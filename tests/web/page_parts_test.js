@@ -256,19 +256,16 @@ test('Ctrl-S holds the echo, the output and the program until Ctrl-Q', async () 
   assert.equal(shown.echo, 'ab');
   assert.equal(taken, 4);
   assert.equal(Buffer.concat(screen.chunks.map((chunk) => Buffer.from(chunk))).length, 7);
-  // Ctrl-C while stopped ends the program, as the page's signal does: its
-  // held write is dropped, never answered, and the output restarts.
+  // Ctrl-C while stopped ends the program (as the page's signal does) and
+  // then restarts the output: the held write is never answered.
   discipline.terminal.signal = () => pacer.stop();
-  discipline.type('\x13');
-  const chunksBefore = screen.chunks.length;
   let heldAtSignal = null;
+  discipline.type('\x13');
   pacer.take(new Uint8Array(5)).then((count) => { heldAtSignal = count; });
-  discipline.type('c\x03');
+  discipline.type('\x03');
   await new Promise((resolve) => setTimeout(resolve, 10));
   assert.equal(heldAtSignal, null, 'the write held when the program was interrupted is answered');
-  assert.equal(screen.chunks.length, chunksBefore, 'the held write reached the terminal');
   assert.equal(discipline.stopped, false);
-  assert.ok(shown.echo.endsWith('^C'), JSON.stringify(shown.echo));
 });
 
 test('a stopped pacer drops what it gathered and never answers a held write', async () => {
