@@ -18,9 +18,18 @@
 //   discipline.type(data)              what was typed or pasted
 //   discipline.wrote(bytes)            the program's output (UTF-8), as it
 //                                      goes to the terminal
+//   discipline.print(text)             text of the terminal's own (not the
+//                                      program's), held while output is stopped
 //   discipline.read(count)             a promise of at most count bytes of one
 //                                      line; empty at the end of input
-//   discipline.close()                 no read is answered any more
+//   discipline.nextLine()              a promise of the next whole line, read
+//                                      as a shell reads its next command
+//   discipline.cancelRead()            the waiting read is never answered (its
+//                                      reader has ended); what was typed stays
+//                                      for the next one
+//
+// One discipline outlives the programs that read from it, as a terminal's
+// does: typed-ahead lines and Ctrl-S reach the next reader.
 (function (global) {
   'use strict';
 
@@ -51,14 +60,14 @@
     this.quoteNext = false;
     // The echo of what is being typed goes out once the keys typed at once
     // are through, and not while Ctrl-S has stopped the output (until
-    // Ctrl-Q), as Linux's does.
+    // Ctrl-Q), as Linux's does. Each held piece says whether it is the
+    // terminal's own text, which a signal keeps.
     this.typing = false;
     this.stopped = false;
-    this.heldEcho = '';
+    this.held = [];
     // Lines handed over but not yet read; an empty one is the end of input.
     this.handedOver = [];
     this.waitingRead = null;
-    this.closed = false;
   }
 
   // What the terminal is given moves the cursor: control characters as a
@@ -108,16 +117,21 @@
     else if (move === 'G') this.column = Math.min(count, width) - 1;
   };
 
-  LineDiscipline.prototype.echo = function (text) {
+  LineDiscipline.prototype.echo = function (text, own) {
     this.advance(text);
-    this.heldEcho += text;
+    this.held.push({ text: text, own: own === true });
     if (!this.typing) this.flushEcho();
   };
 
+  LineDiscipline.prototype.print = function (text) {
+    this.echo(text, true);
+  };
+
   LineDiscipline.prototype.flushEcho = function () {
-    if (this.stopped || this.heldEcho === '') return;
-    this.terminal.echo(this.heldEcho);
-    this.heldEcho = '';
+    if (this.stopped || this.held.length === 0) return;
+    var text = this.held.map(function (piece) { return piece.text; }).join('');
+    this.held = [];
+    this.terminal.echo(text);
   };
 
   // Ctrl-Q also shows the echo so far of the keys typed with it.
@@ -143,10 +157,7 @@
 
   LineDiscipline.prototype.type = function (data) {
     this.typing = true;
-    for (var character of data) {
-      if (this.closed) break;
-      this.typeOne(character);
-    }
+    for (var character of data) this.typeOne(character);
     this.typing = false;
     this.flushEcho();
   };
@@ -283,12 +294,13 @@
   // Linux's does. The program gets the signal first, so that a write held
   // while the output was stopped ends with it, never answered.
   LineDiscipline.prototype.interrupt = function (shown, name) {
-    this.heldEcho = '';
+    this.held = this.held.filter(function (piece) { return piece.own; });
     var wasStopped = this.stopped;
     this.stopped = false;
     // Shown at once: the program ends at the signal.
     this.advance(shown);
-    this.terminal.echo(shown);
+    this.held.push({ text: shown, own: false });
+    this.flushEcho();
     this.clearLine();
     this.handedOver = [];
     this.terminal.signal(name);
@@ -298,9 +310,17 @@
   LineDiscipline.prototype.read = function (count) {
     var discipline = this;
     return new Promise(function (resolve) {
-      if (discipline.closed) return;
       discipline.waitingRead = { count: count, resolve: resolve };
       discipline.answerRead();
+    });
+  };
+
+  // Ctrl-D's hand-overs on the way are passed by, as a shell passes them
+  // while it gathers a command line.
+  LineDiscipline.prototype.nextLine = function () {
+    var discipline = this;
+    return this.read(longestLine + 1).then(function (block) {
+      return block[block.length - 1] === 0x0a ? block : discipline.nextLine();
     });
   };
 
@@ -320,11 +340,8 @@
     resolve(block);
   };
 
-  LineDiscipline.prototype.close = function () {
-    this.closed = true;
+  LineDiscipline.prototype.cancelRead = function () {
     this.waitingRead = null;
-    this.handedOver = [];
-    this.clearLine();
   };
 
   if (typeof module === 'object' && module.exports) module.exports = LineDiscipline;

@@ -1,8 +1,8 @@
 // The page: one of the two programs, compiled to WebAssembly, in an xterm.js
 // terminal that behaves like a Linux terminal in canonical mode. This file
-// only wires the parts: the terminal and what surrounds it, and each run of
-// the program with a line discipline (line_discipline.js) and an output
-// pacer (output_pacer.js) of its own. The program's bytes reach the terminal
+// only wires the parts: the terminal and what surrounds it, its line
+// discipline (line_discipline.js), and each run of the program with an
+// output pacer (output_pacer.js) of its own. The program's bytes reach the terminal
 // untouched; the terminal turns each line feed into CR LF, as a terminal's
 // output processing does.
 //
@@ -128,37 +128,44 @@
   }
 
   var term = openTerminal();
-  var columnsOf = widthOf(term);
   var current = null;
 
-  // A run: the program with a line discipline and an output pacer of its
-  // own, so that nothing of one run reaches the next.
+  // The terminal's line discipline outlives the runs, as a terminal's
+  // does: Ctrl-S stays until Ctrl-Q, and what was typed past a run's end
+  // waits for the next run. The page's own lines are held with the echo.
+  var discipline = new LineDiscipline({
+    echo: function (text) { term.write(text); },
+    widthOf: widthOf(term),
+    columns: function () { return term.cols; },
+    // Ends the program where it stands: its pending read or write is never
+    // answered, so it never runs again.
+    signal: function (name) { if (current !== null) ended(current, name === 'QUIT' ? 131 : 130); },
+    flow: function (stopped) { if (current !== null) current.pacer.pause(stopped); },
+  });
+
+  // A run: the program with an output pacer of its own, so that nothing of
+  // its output reaches the next run.
   var runs = 0;
   function run() {
+    // A line typed after a run's end starts the next run, as a command line
+    // does at a shell; the button starts it without one.
+    discipline.cancelRead();
     // Every run after the first says so on the screen: pindle shows
     // nothing of its own until it is typed at.
     runs += 1;
-    if (runs > 1) term.write('[' + program + ': 새로 실행 / new run]\r\n');
+    if (runs > 1) discipline.print('[' + program + ': 새로 실행 / new run]\r\n');
     runAgainButton.classList.add('held-back');
     runAgainButton.disabled = true;
     statusLine.textContent = program + ' 실행 중 / running';
     var thisRun = { ended: false };
     thisRun.pacer = new OutputPacer(function (chunk, parsed) { term.write(chunk, parsed); });
-    thisRun.discipline = new LineDiscipline({
-      echo: function (text) { term.write(text); },
-      widthOf: columnsOf,
-      columns: function () { return term.cols; },
-      // Ends the program where it stands: its pending read or write is
-      // never answered, so it never runs again.
-      signal: function (name) { ended(thisRun, name === 'QUIT' ? 131 : 130); },
-      flow: function (stopped) { thisRun.pacer.pause(stopped); },
-    });
+    if (discipline.stopped) thisRun.pacer.pause(true);
     current = thisRun;
     term.focus();
     var host = {
       read: function (descriptor, count) {
         askForPageFont();
-        return thisRun.discipline.read(count);
+        return discipline.read(count);
       },
       write: function (descriptor, bytes) {
         var taken = thisRun.pacer.take(bytes);
@@ -172,13 +179,13 @@
     // the cursor by it, and a test's tap keeps a copy.
     function handedOver(bytes, count) {
       var output = bytes.subarray(0, count);
-      thisRun.discipline.wrote(output);
+      discipline.wrote(output);
       if (!thisRun.ended && Array.isArray(window.outputTap)) window.outputTap.push(output.slice());
       return count;
     }
     // Standard error, a line at a time: the programs write it only for
     // arguments, which the page gives none.
-    var printLine = function (line) { term.write(line + '\r\n'); };
+    var printLine = function (line) { discipline.print(line + '\r\n'); };
     // A script that failed is asked for again by the next run.
     if (programLoaded === null) programLoaded = loadAgain();
     var loaded = programLoaded;
@@ -192,7 +199,7 @@
       // The script came but its program would not start (or broke down): the
       // next run asks for the script again too.
       if (programLoaded === loaded) programLoaded = null;
-      if (!thisRun.ended) term.write('\r\n' + String(error) + '\r\n');
+      if (!thisRun.ended) discipline.print('\r\n' + String(error) + '\r\n');
       ended(thisRun, 70, String(error));
     });
   }
@@ -203,23 +210,20 @@
     thisRun.ended = true;
     // The end lines start a line of their own: after Ctrl-C's echo, say,
     // not after a line the program ended itself.
-    var lineOpen = thisRun.discipline.columnInLine() !== 0;
-    thisRun.discipline.close();
+    var lineOpen = discipline.columnInLine() !== 0;
+    discipline.cancelRead();
     thisRun.pacer.stop();
     if (current === thisRun) current = null;
     statusLine.textContent = program + ' 끝남, 상태 ' + status + ' / ended with status ' + status +
       (failure ? ': ' + failure : '');
     // Two short lines, which fit a phone's terminal unbroken.
-    term.write((lineOpen ? '\r\n' : '') + '[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');
+    discipline.print((lineOpen ? '\r\n' : '') + '[' + program + ': 상태 ' + status + ' / status ' + status + ']\r\n[Enter: 다시 실행 / run again]\r\n');
     runAgainButton.classList.remove('held-back');
     runAgainButton.disabled = false;
+    discipline.nextLine().then(run);
   }
 
-  function typed(data) {
-    if (current !== null) current.discipline.type(data);
-    else if (data.indexOf('\r') >= 0) run();
-  }
-
+  var typed = discipline.type.bind(discipline);
   term.onData(typed);
   runAgainButton.addEventListener('click', run);
   keepForOffline();

@@ -3,10 +3,12 @@
 // terminal without a browser, for widths and screens.
 //
 //   node line_discipline_cases.js type     stdin: [{keys: [KEY...]}...];
-//                                          stdout: [{reads, echo, echoed}...],
-//                                          each read in hex, or "signal
-//                                          NAME"; the echo's length after
-//                                          each key
+//                                          stdout: [{reads, echo, echoed,
+//                                          logged}...], each read in hex,
+//                                          "shell HEX" for the line that
+//                                          started a run, or "signal NAME";
+//                                          after each key, the echo's length
+//                                          and the reads logged so far
 //   node line_discipline_cases.js screen   stdin: [ECHO...] (latin-1 text
 //                                          of UTF-8 bytes); stdout: [{lines,
 //                                          cursor}...], the screen each
@@ -27,34 +29,51 @@ const widths = newTerminal()._core.unicodeService;
 
 const settle = () => new Promise((resolve) => setImmediate(resolve));
 
+const hex = (block) => Buffer.from(block).toString('hex');
+
 // Each key typed by itself, and the reader given its turn after each: a
-// paste is one key of many characters.
+// paste is one key of many characters. Runs as on the page: a reader ends
+// at the end of its input or at a signal, and the next whole line starts
+// the next one.
 async function typeCase(keys) {
   const reads = [];
   let echo = '';
+  let run = null;
   const discipline = new LineDiscipline({
     echo: (text) => { echo += text; },
     widthOf: (text) => widths.getStringCellWidth(text),
     columns: () => columns,
-    signal: (name) => reads.push(`signal ${name}`),
+    signal: (name) => run && endRun(`signal ${name}`),
   });
-  let reading = true;
-  (async () => {
-    while (reading) {
-      const block = await discipline.read(65536);
-      reads.push(Buffer.from(block).toString('hex'));
+  async function startRun(started) {
+    const thisRun = run = { ended: false };
+    if (started) reads.push(started);
+    for (let block = null; block === null || block.length > 0;) {
+      block = await discipline.read(65536);
+      if (thisRun.ended) return;
+      reads.push(hex(block));
     }
-  })();
-  // The echo's length in bytes after each key.
+    endRun();
+  }
+  function endRun(why) {
+    if (why) reads.push(why);
+    run.ended = true;
+    run = null;
+    discipline.cancelRead();
+    discipline.nextLine().then((line) => startRun(`shell ${hex(line)}`));
+  }
+  startRun();
   const echoed = [];
+  const logged = [];
   for (const key of keys) {
     discipline.type(key);
     await settle();
     echoed.push(Buffer.byteLength(echo, 'utf8'));
+    logged.push(reads.length);
   }
-  reading = false;
-  discipline.close();
-  return { reads, echo: Buffer.from(echo, 'utf8').toString('latin1'), echoed };
+  if (run) run.ended = true;
+  discipline.cancelRead();
+  return { reads, echo: Buffer.from(echo, 'utf8').toString('latin1'), echoed, logged };
 }
 
 function screenOf(echo) {

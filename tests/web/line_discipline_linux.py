@@ -2,8 +2,10 @@
 """The page's line discipline against Linux's: the same keys go to a real
 pseudo-terminal in canonical mode, with IUTF8 set as terminal emulators set
 it and a reader that logs each read(), and to line_discipline.js under
-Node.js (line_discipline_cases.js). What each read returns must be the same,
-and so must the screen the echo leaves, both echo streams drawn in
+Node.js (line_discipline_cases.js). As on the page, a reader ends at the
+end of its input or at a signal, and a shell's next line starts the next.
+What each read returns must be the same, and so must the screen the echo
+leaves, both echo streams drawn in
 @xterm/headless, the page's own terminal. Where they differ, the case must
 fall under a departure named below (and in docs/web.md) with its reason.
 
@@ -114,6 +116,10 @@ def listed():
         ("Ctrl-Z", ["a", c["Z"], "b", ENTER]),
         ("Escape and an arrow key", ["\x1b[A", "x", ENTER]),
         ("a paste across lines", ["a", "b", ENTER, TAB, "x", BACKSPACE, BACKSPACE, "y", ENTER]),
+        ("the next line starts the next run", ["1", ENTER, c["D"], "x", c["D"], ENTER, "2", ENTER]),
+        ("Ctrl-S across a run's end", ["1", ENTER, c["S"], "1", ENTER, c["D"], ENTER, "1", ENTER, c["Q"]]),
+        ("typed ahead past Ctrl-C", ["1", ENTER, "2", ENTER, c["C"], "3", ENTER, "4", ENTER]),
+        ("Ctrl-C between runs", [c["D"], "a", c["C"], ENTER, "b", ENTER]),
     ]
 
 
@@ -128,35 +134,70 @@ def random_sequences(count, seed):
     return sequences
 
 
-def reader(log):
-    """The program side of the pseudo-terminal: logs every read() on the log
-    pipe, in hex, and every signal; never writes to the terminal."""
+def shell(log, gate):
+    """Runs a reader; once it has ended, reads on to a whole line, as a
+    shell its next command, and runs the next. Signals it ignores."""
     attributes = termios.tcgetattr(0)
     attributes[0] |= getattr(termios, "IUTF8", 0o40000)  # Linux's value, where Python lacks the name
     termios.tcsetattr(0, termios.TCSANOW, attributes)
-    for name, number in (("INT", signal.SIGINT), ("QUIT", signal.SIGQUIT)):
-        signal.signal(number, lambda _number, _frame, name=name: os.write(log, f"signal {name}\n".encode()))
-    signal.signal(signal.SIGTSTP, lambda _number, _frame: os.write(log, b"signal TSTP\n"))
-    os.write(log, b"ready\n")
+    for number in (signal.SIGINT, signal.SIGQUIT, signal.SIGTSTP):
+        signal.signal(number, signal.SIG_IGN)
+    started = b"ready"
     while True:
-        os.write(log, os.read(0, 65536).hex().encode() + b"\n")
+        pid = os.fork()
+        if pid == 0:
+            reader(log, gate, started)
+        os.waitpid(pid, 0)
+        line = b""
+        while not line.endswith(b"\n"):
+            line = os.read(0, 65536)
+        started = b"shell " + line.hex().encode()
+
+
+def reader(log, gate, started):
+    """The program side of the pseudo-terminal: logs `started` once its
+    signals are set, then every read() on the log pipe, in hex, each after
+    a byte from the gate, and every signal; never writes to the terminal.
+    It ends at a signal or the end of input, ignoring signals once that is
+    logged: a later one is the shell's."""
+    def end(line):
+        for number in (signal.SIGINT, signal.SIGQUIT):
+            signal.signal(number, signal.SIG_IGN)
+        os.write(log, line + b"\n")
+        os._exit(0)
+    for name, number in (("INT", signal.SIGINT), ("QUIT", signal.SIGQUIT)):
+        signal.signal(number, lambda _number, _frame, name=name: end(f"signal {name}".encode()))
+    signal.signal(signal.SIGTSTP, lambda _number, _frame: os.write(log, b"signal TSTP\n"))
+    os.write(log, started + b"\n")
+    while os.read(gate, 1) and (block := os.read(0, 65536)):
+        os.write(log, block.hex().encode() + b"\n")
+    end(b"")
 
 
 def run_linux(keys, expected, quiet_seconds=1.0):
     """Types `keys` (each one write()) at a fresh pseudo-terminal; answers
     the reads and the echo. It waits until both equal the page's, or until
-    nothing has come for `quiet_seconds`."""
+    nothing has come for `quiet_seconds`.
+
+    A paste with a signal in it would race at Linux's: the reader could take
+    a line of it before the signal drops the rest, where the page takes the
+    paste whole. So there the reader reads only once each key's echo is
+    through, as many times as the page's did."""
     log_read, log_write = os.pipe()
+    gate_read, gate_write = os.pipe()
     pid, master = pty.fork()
     if pid == 0:
         try:
             os.close(log_read)
-            reader(log_write)
+            shell(log_write, gate_read)
         except BaseException as error:  # told to the parent through the log
             os.write(log_write, f"failed {error!r}\n".encode())
         finally:
             os._exit(0)
     os.close(log_write)
+    os.close(gate_read)
+    gated = any(len(key) > 1 and (CTRL["C"] in key or CTRL["\\"] in key) for key in keys)
+    os.write(gate_write, b"g" * (0 if gated else 4096))
     try:
         log = b""
         while not log.startswith(b"ready\n"):
@@ -167,15 +208,29 @@ def run_linux(keys, expected, quiet_seconds=1.0):
         log = log[len(b"ready\n"):]
         echo = b""
         page_echo = expected["echo"].encode("latin1")
+
+        def through(index, logged=True):
+            """Until the echo and the log after key `index` are the page's."""
+            shown, lines = page_echo[:expected["echoed"][index]], expected["logged"][index] if logged else 0
+            return collect(master, log_read, echo, log,
+                           lambda echo, log: echo == shown and len(log.splitlines()) >= lines, 0.3)
         for index, key in enumerate(keys):
             # A signal drops what the terminal has not yet shown and the
             # program not yet read, and Ctrl-S holds the echo not yet shown:
-            # each waits until the keys before it are through, as a
-            # person's would.
+            # each waits until the keys before it are through, and the key
+            # after a signal until the signal is, as a person's would.
             if index > 0 and key in (CTRL["C"], CTRL["\\"], CTRL["S"]):
-                shown_before = page_echo[:expected["echoed"][index - 1]]
-                echo, log = collect(master, log_read, echo, log, lambda echo, _: echo == shown_before, 0.3)
+                echo, log = through(index - 1)
             os.write(master, key.encode())
+            if key in (CTRL["C"], CTRL["\\"]):
+                echo, log = through(index)
+            if gated:
+                echo, log = through(index, logged=False)
+                os.write(gate_write, b"g" * sum(1 for line in expected["reads"][len(log.splitlines()):expected[
+                    "logged"][index]] if not line.startswith(("signal", "shell"))))
+                echo, log = through(index)
+        if gated:
+            os.write(gate_write, b"g" * 4096)
         expected_reads, expected_echo = expected["reads"], expected["echo"].encode("latin1")
 
         def same_as_page(echo, log):
@@ -187,6 +242,7 @@ def run_linux(keys, expected, quiet_seconds=1.0):
         os.waitpid(pid, 0)
         os.close(master)
         os.close(log_read)
+        os.close(gate_write)
 
 
 def collect(master, log_read, echo, log, done, quiet_seconds):
@@ -217,7 +273,10 @@ def node(command, items, node_program):
 
 
 def shown(reads):
-    return [read if read.startswith("signal") else bytes.fromhex(read).decode("utf-8", "replace") for read in reads]
+    def text(read):
+        prefix, _, data = read.rpartition(" ")
+        return read if prefix == "signal" else (prefix + " " if prefix else "") + bytes.fromhex(data).decode("utf-8", "replace")
+    return [text(read) for read in reads]
 
 
 def main():
@@ -226,10 +285,7 @@ def main():
     cases = []
     for name, keys in sequences:
         cases.append((f"{name}, key by key", keys))
-        # A paste with a signal in it races at Linux's: the signal drops
-        # whatever of the paste is not yet through.
-        if CTRL["C"] not in "".join(keys) and CTRL["\\"] not in "".join(keys):
-            cases.append((f"{name}, pasted", ["".join(keys)]))
+        cases.append((f"{name}, pasted", ["".join(keys)]))
     page = node("type", [{"keys": keys} for _, keys in cases], node_program)
     with concurrent.futures.ThreadPoolExecutor(max_workers=16) as pool:
         linux = list(pool.map(lambda index: run_linux(cases[index][1], page[index]), range(len(cases))))

@@ -202,6 +202,27 @@ export function coreTests(driver, { name, site, transcripts }) {
     assert.equal(await endedStatus(page), 0);
     assert.equal((await output(page)).toString('utf8'), '2번\n프로그램이 종료되었습니다~ :)\n\n\n');
     assert.equal(await cursorX(page), 0);
+    // Ctrl-S holds the program across a run's end, and the lines typed
+    // ahead start the next run and reach it, as at a shell.
+    const answered = (count) => page.waitFor((wanted) => Array.from({ length: window.term.buffer.active.length },
+      (_, row) => window.term.buffer.active.getLine(row).translateToString(true)).filter((line) => line === '1번').length === wanted,
+    count);
+    await page.press('Enter');
+    await page.evaluate(() => window.term.paste('1\r'));
+    await answered(2);
+    await page.evaluate(() => window.term.paste('\x13'));
+    await page.evaluate(() => window.term.paste('1\r\x04\r1\r'));
+    await page.sleep(300);
+    await answered(2);
+    await page.evaluate(() => window.term.paste('\x11'));
+    await answered(4);
+    // A run that ends while stopped leaves the next one stopped.
+    await page.evaluate(() => window.term.paste('\x13'));
+    await page.evaluate(() => window.term.paste('\x04\r1\r'));
+    await page.sleep(300);
+    await answered(4);
+    await page.evaluate(() => window.term.paste('\x11'));
+    await answered(5);
     await page.close();
   });
 

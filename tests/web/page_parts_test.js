@@ -126,7 +126,8 @@ test('Ctrl-D: the line so far, or the end of input at the start of a line; reads
   assert.equal(await lineOf(discipline), '2\n');
 });
 
-test('Ctrl-C and Ctrl-\\ signal the program and drop what was typed; a closed discipline answers nothing', async () => {
+test('Ctrl-C and Ctrl-\\ signal the program and drop what was typed; a read given up is never answered, ' +
+  'and what is typed waits for the next reader', async () => {
   const { discipline, shown } = terminal();
   discipline.type('1\rabc');
   discipline.type('\x03');
@@ -135,12 +136,17 @@ test('Ctrl-C and Ctrl-\\ signal the program and drop what was typed; a closed di
   assert.ok(shown.echo.endsWith('abc^C^\\'), JSON.stringify(shown.echo));
   discipline.type('2\r');
   assert.equal(await lineOf(discipline), '2\n');
-  discipline.close();
   let answered = false;
   discipline.read(10).then(() => { answered = true; });
-  discipline.type('3\r');
+  discipline.cancelRead();
+  discipline.type('3\r4');
   await new Promise((resolve) => setTimeout(resolve, 20));
   assert.equal(answered, false);
+  // The next command line passes Ctrl-D's hand-overs by.
+  discipline.type('\x04\x04\r5\r');
+  assert.equal(Buffer.from(await discipline.nextLine()).toString(), '3\n');
+  assert.equal(Buffer.from(await discipline.nextLine()).toString(), '\n');
+  assert.equal(await lineOf(discipline), '5\n');
 });
 
 // A terminal that parses a chunk only when the test says so.
@@ -266,6 +272,12 @@ test('Ctrl-S holds the echo, the output and the program until Ctrl-Q', async () 
   await new Promise((resolve) => setTimeout(resolve, 10));
   assert.equal(heldAtSignal, null, 'the write held when the program was interrupted is answered');
   assert.equal(discipline.stopped, false);
+  // The terminal's own lines held while stopped outlive a signal; the echo
+  // does not.
+  discipline.type('\x13');
+  discipline.print('[ended]');
+  discipline.type('x\x03');
+  assert.ok(shown.echo.endsWith('[ended]^C'), JSON.stringify(shown.echo));
 });
 
 test('a stopped pacer drops what it gathered and never answers a held write', async () => {
