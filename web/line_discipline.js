@@ -27,6 +27,10 @@
 //   discipline.cancelRead()            the waiting read is never answered (its
 //                                      reader has ended); what was typed stays
 //                                      for the next one
+//   discipline.mark()                  where the cursor is now, for:
+//   discipline.cursorWas(mark, column) the terminal's cursor column at the
+//                                      mark, once it has parsed what it was
+//                                      given by then (after a resize)
 //
 // One discipline outlives the programs that read from it, as a terminal's
 // does: typed-ahead lines and Ctrl-S reach the next reader.
@@ -53,6 +57,7 @@
     // (a line longer than the terminal wraps), and the program's output
     // decoded across its writes.
     this.column = 0;
+    this.lineBreaks = 0;
     this.decoder = new TextDecoder();
     // The start of an escape sequence that the end of a write cut short,
     // kept until its rest comes.
@@ -85,6 +90,7 @@
       index += character.length;
       if (code === 0x0a || code === 0x0d) {
         this.column = 0;
+        this.lineBreaks += 1;
       } else if (code === 0x08) {
         this.column = Math.max(this.columnInLine() - 1, 0);
       } else if (code === 0x09) {
@@ -148,6 +154,7 @@
     var lastBreak = Math.max(bytes.lastIndexOf(0x0a), bytes.lastIndexOf(0x0d));
     if (lastBreak >= 0) {
       this.column = 0;
+      this.lineBreaks += 1;
       this.pendingEscape = '';
       this.decoder = new TextDecoder();
       bytes = bytes.subarray(lastBreak + 1);
@@ -236,6 +243,17 @@
     else this.editing.push({ text: character, columns: columns });
     this.editingLength += length;
     this.echo(shown);
+  };
+
+  // A terminal whose width changes rewraps some lines and not others (xterm.js
+  // leaves the cursor's own line as it was): the column counts on from the
+  // cursor the terminal shows, unless a line break has come since the mark.
+  LineDiscipline.prototype.mark = function () {
+    return { column: this.column, lineBreaks: this.lineBreaks };
+  };
+
+  LineDiscipline.prototype.cursorWas = function (mark, column) {
+    if (mark.lineBreaks === this.lineBreaks) this.column += column - mark.column;
   };
 
   LineDiscipline.prototype.columnInLine = function () {

@@ -223,6 +223,14 @@
     discipline.nextLine().then(run);
   }
 
+  // A change of width moves the cursor as xterm.js rewraps: once it has
+  // parsed what it was given before, the discipline takes the cursor's
+  // column from it.
+  term.onResize(function () {
+    var mark = discipline.mark();
+    term.write('', function () { discipline.cursorWas(mark, term.buffer.active.cursorX); });
+  });
+
   var typed = discipline.type.bind(discipline);
   term.onData(typed);
   runAgainButton.addEventListener('click', run);

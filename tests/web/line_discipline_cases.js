@@ -8,11 +8,13 @@
 //                                          "shell HEX" for the line that
 //                                          started a run, or "signal NAME";
 //                                          after each key, the echo's length
-//                                          and the reads logged so far
-//   node line_discipline_cases.js screen   stdin: [ECHO...] (latin-1 text
-//                                          of UTF-8 bytes); stdout: [{lines,
-//                                          cursor}...], the screen each
-//                                          echo leaves
+//                                          and the reads logged so far. A
+//                                          key "\0resize N" sets the width
+//   node line_discipline_cases.js screen   stdin: [{echo, resizes}...] (echo
+//                                          latin-1 text of UTF-8 bytes,
+//                                          resizes [[OFFSET, N]...]); stdout:
+//                                          [{lines, cursor}...], the screen
+//                                          each echo leaves
 //
 // WEB names the web/ folder (its line_discipline.js and node_modules).
 'use strict';
@@ -22,8 +24,7 @@ const web = process.env.WEB;
 const LineDiscipline = require(path.join(web, 'line_discipline.js'));
 const { Terminal } = require(path.join(web, 'node_modules/@xterm/headless'));
 
-const columns = 80;
-const newTerminal = () => new Terminal({ cols: columns, rows: 100, scrollback: 1000, convertEol: true,
+const newTerminal = () => new Terminal({ cols: 80, rows: 100, scrollback: 1000, convertEol: true,
   allowProposedApi: true });
 const widths = newTerminal()._core.unicodeService;
 
@@ -39,10 +40,16 @@ async function typeCase(keys) {
   const reads = [];
   let echo = '';
   let run = null;
+  // The screen as the page's would be, for the cursor after a resize.
+  const screen = newTerminal();
+  const resizes = [];
   const discipline = new LineDiscipline({
-    echo: (text) => { echo += text; },
+    echo: (text) => {
+      echo += text;
+      screen.write(text);
+    },
     widthOf: (text) => widths.getStringCellWidth(text),
-    columns: () => columns,
+    columns: () => screen.cols,
     signal: (name) => run && endRun(`signal ${name}`),
   });
   async function startRun(started) {
@@ -66,19 +73,38 @@ async function typeCase(keys) {
   const echoed = [];
   const logged = [];
   for (const key of keys) {
-    discipline.type(key);
+    if (key.startsWith('\0resize ')) {
+      // Once the screen shows the echo so far, as at a person's resize.
+      const parsed = () => new Promise((resolve) => screen.write('', resolve));
+      await parsed();
+      const mark = discipline.mark();
+      screen.resize(Number(key.split(' ')[1]), screen.rows);
+      resizes.push([Buffer.byteLength(echo, 'utf8'), screen.cols]);
+      await parsed();
+      discipline.cursorWas(mark, screen.buffer.active.cursorX);
+    } else {
+      discipline.type(key);
+    }
     await settle();
     echoed.push(Buffer.byteLength(echo, 'utf8'));
     logged.push(reads.length);
   }
   if (run) run.ended = true;
   discipline.cancelRead();
-  return { reads, echo: Buffer.from(echo, 'utf8').toString('latin1'), echoed, logged };
+  screen.dispose();
+  return { reads, echo: Buffer.from(echo, 'utf8').toString('latin1'), echoed, logged, resizes };
 }
 
-function screenOf(echo) {
+async function screenOf({ echo, resizes }) {
   const terminal = newTerminal();
-  return new Promise((resolve) => terminal.write(Buffer.from(echo, 'latin1'), () => {
+  const bytes = Buffer.from(echo, 'latin1');
+  let offset = 0;
+  for (const [at, columns] of resizes) {
+    await new Promise((resolve) => terminal.write(bytes.subarray(offset, at), resolve));
+    terminal.resize(columns, terminal.rows);
+    offset = at;
+  }
+  return new Promise((resolve) => terminal.write(bytes.subarray(offset), () => {
     const buffer = terminal.buffer.active;
     const lines = [];
     for (let row = 0; row < buffer.length; row++) lines.push(buffer.getLine(row).translateToString(true));

@@ -14,6 +14,7 @@ fall under a departure named below (and in docs/web.md) with its reason.
 The keys: a listed set, then RANDOM_SEQUENCES seeded random ones; each
 sequence once key by key and once pasted whole."""
 import concurrent.futures
+import fcntl
 import json
 import os
 import pathlib
@@ -21,6 +22,7 @@ import pty
 import random
 import select
 import signal
+import struct
 import subprocess
 import sys
 import termios
@@ -34,6 +36,7 @@ ENTER, BACKSPACE, TAB = "\r", "\x7f", "\t"
 CTRL = {name: chr(ord(name) - 64) for name in "ACDHQRSUVWZ"}
 CTRL["\\"] = "\x1c"
 WIDE = "가한글漢字"
+RESIZE = "\0resize "  # then the terminal's new width; no key
 COMBINING = "e\u0301"
 
 # Where the page departs from Linux, each allowed only where Linux's own
@@ -52,6 +55,8 @@ DEPARTURES = {
                                  "and can cut a character in half; the page keeps whole characters and rings "
                                  "the bell for what it drops"),
     "job control": ("reads", "Ctrl-Z: a page has no job control; Linux echoes ^Z and stops the program"),
+    "narrowed": ("screen", "the terminal narrowed past the cursor, which stays on its line at the last column: "
+                           "Linux counts tab stops from where the cursor was, the page from where it is"),
 }
 
 
@@ -70,6 +75,9 @@ def departures_of(keys):
         found.add("past 4095 bytes")
     if CTRL["Z"] in text:
         found.add("job control")
+    for index, key in enumerate(keys):
+        if key.startswith(RESIZE) and int(key.split()[1]) < len("".join(keys[:index]).split(ENTER)[-1]) < 80:
+            found.add("narrowed")
     return found
 
 
@@ -120,6 +128,9 @@ def listed():
         ("Ctrl-S across a run's end", ["1", ENTER, c["S"], "1", ENTER, c["D"], ENTER, "1", ENTER, c["Q"]]),
         ("typed ahead past Ctrl-C", ["1", ENTER, "2", ENTER, c["C"], "3", ENTER, "4", ENTER]),
         ("Ctrl-C between runs", [c["D"], "a", c["C"], ENTER, "b", ENTER]),
+        ("narrowed past the cursor", ["a" * 70, RESIZE + "60", TAB, BACKSPACE, "x", TAB, ENTER]),
+        ("a wrapped line narrowed", ["a" * 100, RESIZE + "60", TAB, BACKSPACE, "x", TAB, ENTER]),
+        ("a wrapped line widened", ["a" * 100, RESIZE + "120", TAB, BACKSPACE, "x", TAB, ENTER]),
     ]
 
 
@@ -208,6 +219,7 @@ def run_linux(keys, expected, quiet_seconds=1.0):
         log = log[len(b"ready\n"):]
         echo = b""
         page_echo = expected["echo"].encode("latin1")
+        resizes = []
 
         def through(index, logged=True):
             """Until the echo and the log after key `index` are the page's."""
@@ -219,8 +231,12 @@ def run_linux(keys, expected, quiet_seconds=1.0):
             # program not yet read, and Ctrl-S holds the echo not yet shown:
             # each waits until the keys before it are through, and the key
             # after a signal until the signal is, as a person's would.
-            if index > 0 and key in (CTRL["C"], CTRL["\\"], CTRL["S"]):
+            if index > 0 and (key in (CTRL["C"], CTRL["\\"], CTRL["S"]) or key.startswith(RESIZE)):
                 echo, log = through(index - 1)
+            if key.startswith(RESIZE):
+                fcntl.ioctl(master, termios.TIOCSWINSZ, struct.pack("HHHH", 100, int(key.split()[1]), 0, 0))
+                resizes.append([len(echo), int(key.split()[1])])
+                continue
             os.write(master, key.encode())
             if key in (CTRL["C"], CTRL["\\"]):
                 echo, log = through(index)
@@ -236,7 +252,7 @@ def run_linux(keys, expected, quiet_seconds=1.0):
         def same_as_page(echo, log):
             return log.endswith(b"\n") and log.decode().splitlines() == expected_reads and echo == expected_echo
         echo, log = collect(master, log_read, echo, log, same_as_page, quiet_seconds)
-        return {"reads": log.decode().splitlines(), "echo": echo.decode("latin1")}
+        return {"reads": log.decode().splitlines(), "echo": echo.decode("latin1"), "resizes": resizes}
     finally:
         os.kill(pid, signal.SIGKILL)
         os.waitpid(pid, 0)
@@ -285,11 +301,13 @@ def main():
     cases = []
     for name, keys in sequences:
         cases.append((f"{name}, key by key", keys))
-        cases.append((f"{name}, pasted", ["".join(keys)]))
+        if not any(key.startswith(RESIZE) for key in keys):
+            cases.append((f"{name}, pasted", ["".join(keys)]))
     page = node("type", [{"keys": keys} for _, keys in cases], node_program)
     with concurrent.futures.ThreadPoolExecutor(max_workers=16) as pool:
         linux = list(pool.map(lambda index: run_linux(cases[index][1], page[index]), range(len(cases))))
-    screens = node("screen", [result["echo"] for pair in zip(linux, page) for result in pair], node_program)
+    screens = node("screen", [{"echo": result["echo"], "resizes": result["resizes"]} for pair in zip(linux, page)
+                              for result in pair], node_program)
     failures = 0
     departed = {name: 0 for name in DEPARTURES}
     for index, (name, keys) in enumerate(cases):
