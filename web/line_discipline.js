@@ -59,6 +59,10 @@
     this.column = 0;
     this.lineBreaks = 0;
     this.decoder = new TextDecoder();
+    // The output since its last line break, counted only once the column
+    // is needed: in a long output each write's rest replaces the last one's.
+    this.unseen = [];
+    this.unseenLength = 0;
     // The start of an escape sequence that the end of a write cut short,
     // kept until its rest comes.
     this.pendingEscape = '';
@@ -82,6 +86,7 @@
   var escapeStart = /^\x1b(\[[0-9;]*)?$/;
 
   LineDiscipline.prototype.advance = function (text) {
+    this.catchUp();
     text = this.pendingEscape + text;
     this.pendingEscape = '';
     for (var index = 0; index < text.length;) {
@@ -149,7 +154,8 @@
   };
 
   // Only what follows the output's last line break tells the column, so a
-  // long output is searched, not decoded whole.
+  // long output is searched, not decoded whole. A long line is counted as
+  // it comes, so that what is kept stays small.
   LineDiscipline.prototype.wrote = function (bytes) {
     var lastBreak = Math.max(bytes.lastIndexOf(0x0a), bytes.lastIndexOf(0x0d));
     if (lastBreak >= 0) {
@@ -157,9 +163,22 @@
       this.lineBreaks += 1;
       this.pendingEscape = '';
       this.decoder = new TextDecoder();
+      this.unseen = [];
+      this.unseenLength = 0;
       bytes = bytes.subarray(lastBreak + 1);
     }
-    this.advance(this.decoder.decode(bytes, { stream: true }));
+    if (bytes.length === 0) return;
+    this.unseen.push(bytes.slice());
+    this.unseenLength += bytes.length;
+    if (this.unseenLength > 65536) this.catchUp();
+  };
+
+  LineDiscipline.prototype.catchUp = function () {
+    if (this.unseen.length === 0) return;
+    var unseen = this.unseen;
+    this.unseen = [];
+    this.unseenLength = 0;
+    for (var piece of unseen) this.advance(this.decoder.decode(piece, { stream: true }));
   };
 
   LineDiscipline.prototype.type = function (data) {
@@ -249,14 +268,17 @@
   // leaves the cursor's own line as it was): the column counts on from the
   // cursor the terminal shows, unless a line break has come since the mark.
   LineDiscipline.prototype.mark = function () {
+    this.catchUp();
     return { column: this.column, lineBreaks: this.lineBreaks };
   };
 
   LineDiscipline.prototype.cursorWas = function (mark, column) {
+    this.catchUp();
     if (mark.lineBreaks === this.lineBreaks) this.column += column - mark.column;
   };
 
   LineDiscipline.prototype.columnInLine = function () {
+    this.catchUp();
     return this.column % Math.max(this.terminal.columns(), 1);
   };
 

@@ -162,7 +162,7 @@ function slowTerminal() {
 
 test('the pacer hands over exact copies of what was written, in order', async () => {
   const screen = slowTerminal();
-  const pacer = new OutputPacer(screen.write, { chunkSize: 8, highWater: 64, lowWater: 16 });
+  const pacer = new OutputPacer(screen.write, { chunkSize: 8, highWater: 64, lowWater: 16, sliceTime: Infinity });
   const memory = new Uint8Array(20).map((_, index) => index);
   assert.equal(pacer.take(memory.subarray(0, 5)), 5);
   assert.equal(pacer.take(memory.subarray(5, 20)), 15);
@@ -179,7 +179,7 @@ test('the pacer hands over exact copies of what was written, in order', async ()
 
 test('past the high water mark the program waits until the terminal is down to the low one', async () => {
   const screen = slowTerminal();
-  const pacer = new OutputPacer(screen.write, { chunkSize: 10, highWater: 30, lowWater: 10 });
+  const pacer = new OutputPacer(screen.write, { chunkSize: 10, highWater: 30, lowWater: 10, sliceTime: Infinity });
   const block = new Uint8Array(10);
   for (let written = 0; written < 30; written += 10) assert.equal(pacer.take(block), 10);
   let resumed = false;
@@ -188,10 +188,10 @@ test('past the high water mark the program waits until the terminal is down to t
   held.then((count) => { resumed = count; });
   assert.equal(pacer.unparsed, 30, 'a held write is not taken yet');
   screen.parseOne();
-  await Promise.resolve();
+  await new Promise(setImmediate);
   assert.equal(resumed, false, 'resumed with 20 bytes unparsed, above the low water mark');
   screen.parseOne();
-  await Promise.resolve();
+  await new Promise(setImmediate);
   assert.equal(resumed, 10);
   await Promise.resolve();
   assert.equal(pacer.unparsed, 20);
@@ -204,36 +204,46 @@ test('a write of any size takes at most what fits under the high water mark', as
   // ever gathered or unparsed
   for (const [chunkSize, highWater, taken] of [[10, 30, 30], [64, 30, 30], [8, 100, 100]]) {
     const screen = slowTerminal();
-    const pacer = new OutputPacer(screen.write, { chunkSize, highWater, lowWater: 5 });
+    const pacer = new OutputPacer(screen.write, { chunkSize, highWater, lowWater: 5, sliceTime: Infinity });
     assert.equal(pacer.take(new Uint8Array(1000)), taken);
     assert.ok(pacer.unparsed + pacer.gatheredLength <= highWater);
     assert.equal(typeof pacer.take(new Uint8Array(1000)).then, 'function', 'no room left: the program waits');
   }
 });
 
-test('a terminal that reports a chunk parsed at once never holds the program', async () => {
-  const pacer = new OutputPacer((chunk, parsed) => parsed(), { chunkSize: 100, highWater: 10, lowWater: 5 });
+test('a terminal that reports a chunk parsed at once never holds the program; a program that has run ' +
+  'for its slice goes on in a task of its own; chunks grow to the terminal\'s pace', async () => {
+  const instant = (chunk, parsed) => parsed();
+  const pacer = new OutputPacer(instant, { chunkSize: 100, highWater: 10, lowWater: 5, sliceTime: Infinity });
   assert.equal(pacer.take(new Uint8Array(10)), 10);
   const answer = await Promise.race([pacer.take(new Uint8Array(5)),
     new Promise((resolve) => setTimeout(() => resolve('held'), 1000))]);
   assert.equal(answer, 5);
   assert.equal(pacer.unparsed, 0);
+  const sliced = new OutputPacer(instant, { sliceTime: 5 });
+  assert.equal(sliced.take(new Uint8Array(3)), 3);
+  for (const started = performance.now(); performance.now() - started < 6;);
+  const later = sliced.take(new Uint8Array(4));
+  assert.equal(typeof later.then, 'function');
+  assert.equal(await later, 4);
+  assert.equal(sliced.take(new Uint8Array(16 << 10)), 16 << 10);
+  assert.ok(sliced.chunkSize > 16 << 10, `${sliced.chunkSize}`);
 });
 
 test('a prompt after a large output is handed over at once, however much waits unparsed', async () => {
   const screen = slowTerminal();
-  const pacer = new OutputPacer(screen.write);
-  assert.equal(pacer.take(new Uint8Array(3 << 20)), 3 << 20);
+  const pacer = new OutputPacer(screen.write, { sliceTime: Infinity });
+  assert.equal(pacer.take(new Uint8Array(1 << 20)), 1 << 20);
   const prompt = new TextEncoder().encode('선택: ');
   assert.equal(pacer.take(prompt), prompt.length);
   await Promise.resolve();
   assert.deepEqual([...screen.chunks[screen.chunks.length - 1]], [...prompt]);
-  assert.equal(pacer.unparsed, (3 << 20) + prompt.length);
+  assert.equal(pacer.unparsed, (1 << 20) + prompt.length);
 });
 
 test('many small writes, each handed over before the terminal parses any, hold only their own bytes', async () => {
   const screen = slowTerminal();
-  const pacer = new OutputPacer(screen.write);
+  const pacer = new OutputPacer(screen.write, { sliceTime: Infinity });
   for (let line = 0; line < 1000; line++) {
     pacer.take(new TextEncoder().encode('1,2,0 중 하나만 입력해주세요... :(\n'));
     await Promise.resolve();
@@ -244,7 +254,7 @@ test('many small writes, each handed over before the terminal parses any, hold o
 
 test('Ctrl-S holds the echo, the output and the program until Ctrl-Q', async () => {
   const screen = slowTerminal();
-  const pacer = new OutputPacer(screen.write, { chunkSize: 10, highWater: 100, lowWater: 10 });
+  const pacer = new OutputPacer(screen.write, { chunkSize: 10, highWater: 100, lowWater: 10, sliceTime: Infinity });
   const { discipline, shown } = terminal();
   discipline.terminal.flow = (stopped) => pacer.pause(stopped);
   assert.equal(pacer.take(new Uint8Array(3)), 3);
@@ -282,7 +292,7 @@ test('Ctrl-S holds the echo, the output and the program until Ctrl-Q', async () 
 
 test('a stopped pacer drops what it gathered and never answers a held write', async () => {
   const screen = slowTerminal();
-  const pacer = new OutputPacer(screen.write, { chunkSize: 10, highWater: 10, lowWater: 5 });
+  const pacer = new OutputPacer(screen.write, { chunkSize: 10, highWater: 10, lowWater: 5, sliceTime: Infinity });
   pacer.take(new Uint8Array(10));
   let answered = false;
   pacer.take(new Uint8Array(10)).then(() => { answered = true; });
