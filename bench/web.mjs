@@ -37,7 +37,7 @@ const runs = Number(process.argv[3] || 5);
 const { chromium } = createRequire(join(root, 'web/'))('playwright-core');
 
 const pageFiles = ['index.html', 'start.js', 'page.css', 'xterm.css', 'xterm.js', 'addon-fit.js', 'line_discipline.js',
-  'output_pacer.js', 'page.js', 'varnel.js', 'favicon.svg'];
+  'output_pacer.js', 'page.js', 'varnel.js', 'favicon.svg', 'manifest.webmanifest', 'service_worker.js'];
 const gzipped = (file) => gzipSync(readFileSync(join(site, file)), { level: 9 }).length;
 const weight = pageFiles.reduce((sum, file) => sum + gzipped(file), 0);
 const fontFaces = gzipped('fonts/nanum-gothic-coding.css');

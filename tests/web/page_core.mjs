@@ -210,19 +210,16 @@ export function coreTests(driver, { name, site, transcripts }) {
     await page.press('Enter');
     await page.evaluate(() => window.term.paste('1\r'));
     await answered(2);
-    await page.evaluate(() => window.term.paste('\x13'));
-    await page.evaluate(() => window.term.paste('1\r\x04\r1\r'));
-    await page.sleep(300);
-    await answered(2);
-    await page.evaluate(() => window.term.paste('\x11'));
-    await answered(4);
-    // A run that ends while stopped leaves the next one stopped.
-    await page.evaluate(() => window.term.paste('\x13'));
-    await page.evaluate(() => window.term.paste('\x04\r1\r'));
-    await page.sleep(300);
-    await answered(4);
-    await page.evaluate(() => window.term.paste('\x11'));
-    await answered(5);
+    // typed while stopped, answers before and after Ctrl-Q; the second
+    // row's run ends while stopped and leaves the next one stopped
+    for (const [typed, before, after] of [['1\r\x04\r1\r', 2, 4], ['\x04\r1\r', 4, 5]]) {
+      await page.evaluate(() => window.term.paste('\x13'));
+      await page.evaluate((keys) => window.term.paste(keys), typed);
+      await page.sleep(300);
+      await answered(before);
+      await page.evaluate(() => window.term.paste('\x11'));
+      await answered(after);
+    }
     await page.close();
   });
 
