@@ -4,10 +4,9 @@
 // they are down to `lowWater`. Memory stays within `highWater` of the
 // output, however much the program writes at once and however it is paced
 // by its input. A program that has run for `sliceTime` milliseconds in one
-// task goes on in a task of its own, so that the page draws its frames and
-// sees its keys while a long output comes: the chunks are sized so that the
-// terminal parses each within a frame, and it does its own parsing in
-// slices too.
+// task goes on in a task of its own, and each chunk is what the terminal
+// parses in a short task, so that the page draws its frames and sees its
+// keys while a long output comes.
 //
 //   var pacer = new OutputPacer(function (chunk, parsed) {}, options);
 //   pacer.take(bytes)    copies what fits of bytes (a view the caller may
@@ -148,10 +147,11 @@
   // tasks in between (frames, the program) only make a pace look slower,
   // so the fastest of late counts, fading as it ages.
   OutputPacer.prototype.parsed = function (length, handedAt) {
+    if (!this.adaptive) return;
     var now = performance.now();
     var took = Math.max(now - Math.max(handedAt, this.lastParsedAt), 0.1);
     this.lastParsedAt = now;
-    if (!this.adaptive || length < this.chunkSize / 2) return;
+    if (length < this.chunkSize / 2) return;
     this.rate = Math.max(length / took, this.rate * 0.8);
     this.chunkSize = Math.round(Math.min(Math.max(this.rate * this.chunkTime, smallestChunk), largestChunk));
   };

@@ -2,9 +2,9 @@
 // terminal that behaves like a Linux terminal in canonical mode. This file
 // only wires the parts: the terminal and what surrounds it, its line
 // discipline (line_discipline.js), and each run of the program with an
-// output pacer (output_pacer.js) of its own. The program's bytes reach the terminal
-// untouched; the terminal turns each line feed into CR LF, as a terminal's
-// output processing does.
+// output pacer (output_pacer.js) of its own. The program's bytes reach the
+// terminal untouched; the terminal turns each line feed into CR LF, as a
+// terminal's output processing does.
 //
 // Classic scripts, not modules, so that the page also runs opened from disk.
 // For tests: window.term is the terminal, and window.outputTap, an array

@@ -166,11 +166,10 @@ def shell(log, gate):
 
 
 def reader(log, gate, started):
-    """The program side of the pseudo-terminal: logs `started` once its
-    signals are set, then every read() on the log pipe, in hex, each after
-    a byte from the gate, and every signal; never writes to the terminal.
-    It ends at a signal or the end of input, ignoring signals once that is
-    logged: a later one is the shell's."""
+    """The program side: logs `started` once its signals are set, then each
+    read() in hex (after a byte from the gate) and each signal; never writes
+    to the terminal. It ends at a signal or the end of input, after which a
+    signal is the shell's."""
     def end(line):
         for number in (signal.SIGINT, signal.SIGQUIT):
             signal.signal(number, signal.SIG_IGN)
@@ -234,16 +233,15 @@ def run_linux(keys, expected, quiet_seconds=1.0):
             if index > 0 and (key in (CTRL["C"], CTRL["\\"], CTRL["S"]) or key.startswith(RESIZE)):
                 echo, log = through(index - 1)
             if key.startswith(RESIZE):
-                fcntl.ioctl(master, termios.TIOCSWINSZ, struct.pack("HHHH", 100, int(key.split()[1]), 0, 0))
                 resizes.append([len(echo), int(key.split()[1])])
+                fcntl.ioctl(master, termios.TIOCSWINSZ, struct.pack("HHHH", 100, resizes[-1][1], 0, 0))
                 continue
             os.write(master, key.encode())
-            if key in (CTRL["C"], CTRL["\\"]):
-                echo, log = through(index)
             if gated:
                 echo, log = through(index, logged=False)
                 os.write(gate_write, b"g" * sum(1 for line in expected["reads"][len(log.splitlines()):expected[
                     "logged"][index]] if not line.startswith(("signal", "shell"))))
+            if gated or key in (CTRL["C"], CTRL["\\"]):
                 echo, log = through(index)
         if gated:
             os.write(gate_write, b"g" * 4096)
