@@ -18,11 +18,18 @@ export function screenLines(page) {
   });
 }
 
+// A row and the rows its line wraps onto are read as one: text at the
+// last column (^C after a drawing, say) may go on in the next row.
 export function waitForScreen(page, text, timeout = 30000) {
   return page.waitFor((wanted) => {
     const buffer = window.term && window.term.buffer.active;
+    let line = '';
     for (let row = 0; buffer && row < buffer.length; row++) {
-      if (buffer.getLine(row).translateToString(true).includes(wanted)) return true;
+      const wraps = (buffer.getLine(row + 1) || {}).isWrapped;
+      line += buffer.getLine(row).translateToString(!wraps);
+      if (wraps) continue;
+      if (line.includes(wanted)) return true;
+      line = '';
     }
     return false;
   }, text, timeout);
